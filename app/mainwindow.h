@@ -1,0 +1,215 @@
+#ifndef TABLORA_MAINWINDOW_H
+#define TABLORA_MAINWINDOW_H
+
+#include <QDate>
+#include <QDateTime>
+#include <QFont>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include "app/mytabwidget.h"
+
+class QCheckBox;
+class QDateEdit;
+class QDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Capacity of the record table: header line, patient record, 48 medications.
+    static constexpr int maxDatensaetze = 50;
+    static constexpr int maxMedikamente = maxDatensaetze - 2;
+
+private slots:
+    void BeschriftungAuslesen(QString sprache);
+    void comboAuswahl(int eingang);
+    void butMedNeu_clicked();
+    void butApotheke_clicked();
+    void butApoEintrag_clicked();
+    void butMedEintragen_clicked();
+    void butEntfernen_clicked();
+    void UebersichtFuellen();
+    void PatDatenFuellen();
+    void VerordnungsplanFuellen();
+    void DatenEinlesen(QString fileDatei);
+    void beiNachtFarbeAendern(QString);
+    void beiAbendFarbeAendern(QString);
+    void beiMittagFarbeAendern(QString);
+    void beiMorgenFarbeAendern(QString);
+    void beiHeuteFarbeAendern(QString);
+    void beiEinheitenFarbeAendern(QString);
+    void beiDosisFarbeAendern(QString);
+    void beiBezFarbeAendern(QString);
+    void beiEingabeFarbeAendern(QString);
+    void beicheckMed_clicked();
+    void Datei_Oeffnen();
+    void Datei_AusListeOeffnen(QString eing);
+    void Datei_Speichern_unter();
+    void Aenderung_Speichern();
+    void FelderZuruecksetzen();
+    void lang_change_deu();
+    void lang_change_eng();
+    void lang_change_pers();
+    void DateiNeu();
+    void DatensatzLoeschen();
+    void aufraeumen();
+    void umsortieren();
+    void umsortieren2();
+    void ListBoxFuellen();
+    void ListBoxDatFuellen();
+    void ArztTerminMachen();
+    void ArztRadio(bool eingang);
+    void PatDatenAendern();
+    void print_medlist();
+    void print_regulation();
+    void hilfeanzeigen();
+    void aboutueber();
+    void Reparieren();
+    void RoamingLoeschen();
+
+private:
+    // Text helpers
+    QString ZeitZuDatum(quint32 zeit);
+    QString DosisText(float dosis);
+    QString zahlText(QString text);
+    QString freiText(QString text);
+    QString umlauteText(QString text);
+
+    // Construction steps (app/)
+    void MenueBauen(const QString &sprache);
+    void SeiteDreiBauen(QWidget *seite);
+    bool istVorlage(const QString &pfad) const;
+
+    // Plan file access (planfile/)
+    QString feld(int index, int nummer) const;
+    void setzeFeld(int index, int nummer, const QString &wert);
+    bool tabelleHaeltPlan() const;
+    int gewaehlterIndex() const;
+    QByteArray tabellenText(int auslassen = -1) const;
+    bool TabelleSchreiben(const QString &pfad, int auslassen = -1);
+    bool ZeileAnhaengen(const QString &pfad, const QString &zeile);
+    bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt);
+    void PlanAnzeigen();
+    void setzeFensterTitel();
+
+    // Shared dialogs
+    void Hinweis(const QString &text, bool warnung = false);
+    static QString einstellungsVerzeichnis();
+
+    // views/ helpers
+
+    // dialogs/ helpers
+
+    // pdf/ helpers
+
+    // misc/ helpers
+
+    // Paths and dates
+    QDate heute;
+    QDateTime jetzt;
+    QString jetztText;
+    QFont fettSchrift;
+    QFont normalSchrift;
+    QFont kursivSchrift;
+    QString datenPfad;
+    QString aktuelleDatei;
+    QString dokumentePfad;
+    QString standardPlan;
+    QString musterPlan;
+
+    // Record table
+    QStringList datensaetze[maxDatensaetze];
+    qint32 anzahlDatensaetze = 0;
+    QString tabellenDatei; // absolute path of the file the table was loaded from
+    QString neueZeile;
+    QString aktuelleNummer;
+
+    QStringList spaltenUebersicht;
+    QStringList spaltenVerordnungsplan;
+
+    // Label texts, one per language-file key
+    QString programmTitel;
+    QString txtMenu1, txtMenu11, txtMenu12, txtMenu13, txtMenu14, txtMenu15;
+    QString txtMenu2, txtMenu21, txtMenu22;
+    QString txtMenu3, txtMenu31, txtMenu32, txtMenu33;
+    QString txtMenu4, txtMenu41, txtMenu42, txtMenu43;
+    QString txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtCol8, txtCol9, txtCol10, txtCol11,
+        txtCol12;
+    QString txtWeekse, txtReicht, txtReicht2, txtReicht3;
+    QString txtTab1, txtTab2, txtTab3;
+    QString txtMedwahl, txtPatdat, txtName, txtFirstname, txtBirth, txtSavebutton, txtDocterm,
+        txtTermplan, txtYes, txtNo, txtHints, txtSavedbutton, txtChooser, txtDpu, txtUpb,
+        txtCurstate, txtUnit, txtExpart, txtMenundos, txtNewmed, txtApo, txtSach, txtDelmed;
+    QString txtOpenf, txtSaved;
+    QString txtNeuTitle, txtField1, txtFirsttake, txtHalftext, txtEnter, txtAbort;
+    QString txtNoDat, txtLafi, txtNewstart, txtTooLong, txtWriteErr, txtMedFull;
+    QString txtHint1, txtHint2;
+    QString txtPats, txtPatgeb, txtCreated, txtClock, txtPdfml, txtMit, txtLoeschmed1,
+        txtLoeschmed2;
+    QString txtLabelRep1, txtLabelRep2, txtButRep1, txtButRep2;
+
+    // Main window
+    QLabel *labPatient = nullptr;
+    QLabel *labDatum = nullptr;
+    MyTabWidget *tabReiter = nullptr;
+    QTableWidget *tabelleUebersicht = nullptr;
+    QTableWidget *tabelleVerordnungsplan = nullptr;
+
+    // Third page
+    QGroupBox *groupMedWahl = nullptr;
+    QGroupBox *groupPatDaten = nullptr;
+    QLineEdit *editName = nullptr;
+    QLineEdit *editVorname = nullptr;
+    QDateEdit *dateGeburt = nullptr;
+    QPushButton *butPatSpeichern = nullptr;
+    QGroupBox *groupArztTermin = nullptr;
+    QRadioButton *radioNein = nullptr;
+    QRadioButton *radioJa = nullptr;
+    QDateEdit *dateArztTermin = nullptr;
+    QPushButton *butArztTermin = nullptr;
+    QGroupBox *groupHinweis2 = nullptr;
+    QGroupBox *groupLetzte = nullptr;
+    QListWidget *listBox = nullptr;
+    QListWidget *listBoxDat = nullptr;
+    QGroupBox *groupHinweis1 = nullptr;
+    QGroupBox *groupDosierung = nullptr;
+    QGroupBox *groupKnoepfe = nullptr;
+    QCheckBox *checkMed = nullptr;
+    QLineEdit *eingabeFelder[9] = {};
+    QLabel *labBestand = nullptr;
+    QPushButton *butAenderungSpeichern = nullptr;
+
+    // New-medication dialog
+    QLineEdit *neuEingabe = nullptr;
+    QLineEdit *neuBez = nullptr;
+    QLineEdit *neuDosis = nullptr;
+    QLineEdit *neuEinheiten = nullptr;
+    QDateEdit *neuDatum = nullptr;
+    QLineEdit *neuMorgen = nullptr;
+    QLineEdit *neuMittag = nullptr;
+    QLineEdit *neuAbend = nullptr;
+    QLineEdit *neuNacht = nullptr;
+    QCheckBox *neuCheck = nullptr;
+
+    // Pharmacy dialog
+    QLineEdit *apoStand = nullptr;
+    QLineEdit *apoPackungen = nullptr;
+    QLineEdit *apoJe = nullptr;
+
+    friend struct TestZugang; // tests reach the text helpers and the table
+};
+
+#endif

@@ -1,0 +1,4 @@
+#include "app/mainwindow.h"
+
+void MainWindow::butApotheke_clicked() {}
+void MainWindow::butApoEintrag_clicked() {}

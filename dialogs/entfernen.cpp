@@ -1,0 +1,4 @@
+#include "app/mainwindow.h"
+
+void MainWindow::butEntfernen_clicked() {}
+void MainWindow::DatensatzLoeschen() {}

@@ -1,0 +1,147 @@
+#include "app/mainwindow.h"
+
+#include <QSettings>
+
+void MainWindow::BeschriftungAuslesen(QString sprache)
+{
+    struct Schluessel
+    {
+        const char *gruppe;
+        const char *name;
+        QString MainWindow::*ziel;
+    };
+    static const Schluessel tabelle[] = {
+        {"Title", "title", &MainWindow::programmTitel},
+        {"Menubar", "menu1", &MainWindow::txtMenu1},
+        {"Menubar", "menu11", &MainWindow::txtMenu11},
+        {"Menubar", "menu12", &MainWindow::txtMenu12},
+        {"Menubar", "menu13", &MainWindow::txtMenu13},
+        {"Menubar", "menu14", &MainWindow::txtMenu14},
+        {"Menubar", "menu15", &MainWindow::txtMenu15},
+        {"Menubar", "menu2", &MainWindow::txtMenu2},
+        {"Menubar", "menu21", &MainWindow::txtMenu21},
+        {"Menubar", "menu22", &MainWindow::txtMenu22},
+        {"Menubar", "menu3", &MainWindow::txtMenu3},
+        {"Menubar", "menu31", &MainWindow::txtMenu31},
+        {"Menubar", "menu32", &MainWindow::txtMenu32},
+        {"Menubar", "menu33", &MainWindow::txtMenu33},
+        {"Menubar", "menu4", &MainWindow::txtMenu4},
+        {"Menubar", "menu41", &MainWindow::txtMenu41},
+        {"Menubar", "menu42", &MainWindow::txtMenu42},
+        {"Menubar", "menu43", &MainWindow::txtMenu43},
+        {"Labels", "col1", &MainWindow::txtCol1},
+        {"Labels", "col2", &MainWindow::txtCol2},
+        {"Labels", "col4", &MainWindow::txtCol4},
+        {"Labels", "col5", &MainWindow::txtCol5},
+        {"Labels", "col6", &MainWindow::txtCol6},
+        {"Labels", "col8", &MainWindow::txtCol8},
+        {"Labels", "col9", &MainWindow::txtCol9},
+        {"Labels", "col10", &MainWindow::txtCol10},
+        {"Labels", "col11", &MainWindow::txtCol11},
+        {"Labels", "col12", &MainWindow::txtCol12},
+        {"Labels", "weekse", &MainWindow::txtWeekse},
+        {"Labels", "reicht", &MainWindow::txtReicht},
+        {"Labels", "reicht2", &MainWindow::txtReicht2},
+        {"Labels", "reicht3", &MainWindow::txtReicht3},
+        {"Tabs", "tab1", &MainWindow::txtTab1},
+        {"Tabs", "tab2", &MainWindow::txtTab2},
+        {"Tabs", "tab3", &MainWindow::txtTab3},
+        {"Groupboxen", "medwahl", &MainWindow::txtMedwahl},
+        {"Groupboxen", "patdat", &MainWindow::txtPatdat},
+        {"Groupboxen", "name", &MainWindow::txtName},
+        {"Groupboxen", "firstname", &MainWindow::txtFirstname},
+        {"Groupboxen", "birth", &MainWindow::txtBirth},
+        {"Groupboxen", "savebutton", &MainWindow::txtSavebutton},
+        {"Groupboxen", "docterm", &MainWindow::txtDocterm},
+        {"Groupboxen", "termplan", &MainWindow::txtTermplan},
+        {"Groupboxen", "yes", &MainWindow::txtYes},
+        {"Groupboxen", "no", &MainWindow::txtNo},
+        {"Groupboxen", "hints", &MainWindow::txtHints},
+        {"Groupboxen", "savedbutton", &MainWindow::txtSavedbutton},
+        {"Groupboxen", "chooser", &MainWindow::txtChooser},
+        {"Groupboxen", "dpu", &MainWindow::txtDpu},
+        {"Groupboxen", "upb", &MainWindow::txtUpb},
+        {"Groupboxen", "curstate", &MainWindow::txtCurstate},
+        {"Groupboxen", "unit", &MainWindow::txtUnit},
+        {"Groupboxen", "expart", &MainWindow::txtExpart},
+        {"Groupboxen", "menundos", &MainWindow::txtMenundos},
+        {"Groupboxen", "newmed", &MainWindow::txtNewmed},
+        {"Groupboxen", "apo", &MainWindow::txtApo},
+        {"Groupboxen", "sach", &MainWindow::txtSach},
+        {"Groupboxen", "delmed", &MainWindow::txtDelmed},
+        {"Dialogs", "openf", &MainWindow::txtOpenf},
+        {"Dialogs", "saved", &MainWindow::txtSaved},
+        {"NewMedWin", "title", &MainWindow::txtNeuTitle},
+        {"NewMedWin", "field1", &MainWindow::txtField1},
+        {"NewMedWin", "firsttake", &MainWindow::txtFirsttake},
+        {"NewMedWin", "halftext", &MainWindow::txtHalftext},
+        {"NewMedWin", "enter", &MainWindow::txtEnter},
+        {"NewMedWin", "abort", &MainWindow::txtAbort},
+        {"MessageBoxes", "noDat", &MainWindow::txtNoDat},
+        {"MessageBoxes", "lafi", &MainWindow::txtLafi},
+        {"MessageBoxes", "newstart", &MainWindow::txtNewstart},
+        {"MessageBoxes", "toolong", &MainWindow::txtTooLong},
+        {"MessageBoxes", "writeerr", &MainWindow::txtWriteErr},
+        {"MessageBoxes", "medfull", &MainWindow::txtMedFull},
+        {"infohints", "hint1", &MainWindow::txtHint1},
+        {"infohints", "hint2", &MainWindow::txtHint2},
+        {"sonst", "pats", &MainWindow::txtPats},
+        {"sonst", "patgeb", &MainWindow::txtPatgeb},
+        {"sonst", "created", &MainWindow::txtCreated},
+        {"sonst", "clock", &MainWindow::txtClock},
+        {"sonst", "pdfml", &MainWindow::txtPdfml},
+        {"sonst", "mit", &MainWindow::txtMit},
+        {"sonst", "loeschmed1", &MainWindow::txtLoeschmed1},
+        {"sonst", "loeschmed2", &MainWindow::txtLoeschmed2},
+        {"reparieren", "labelRep1", &MainWindow::txtLabelRep1},
+        {"reparieren", "labelRep2", &MainWindow::txtLabelRep2},
+        {"reparieren", "butRep1", &MainWindow::txtButRep1},
+        {"reparieren", "butRep2", &MainWindow::txtButRep2},
+    };
+
+    QSettings datei(datenPfad + "lang_" + sprache + ".ini", QSettings::IniFormat);
+    for (const Schluessel &s : tabelle) {
+        datei.beginGroup(s.gruppe);
+        this->*s.ziel = umlauteText(datei.value(s.name, QVariant()).toString());
+        datei.endGroup();
+    }
+}
+
+QString MainWindow::umlauteText(QString text)
+{
+    static const char16_t *const ersetzungen[][2] = {
+        {u":ae:", u"\u00E4"}, {u":oe:", u"\u00F6"}, {u":ue:", u"\u00FC"}, {u":Ae:", u"\u00C4"},
+        {u":Oe:", u"\u00D6"}, {u":Ue:", u"\u00DC"}, {u":sz:", u"\u00DF"}};
+    for (const auto &paar : ersetzungen)
+        text.replace(QString::fromUtf16(paar[0]), QString::fromUtf16(paar[1]));
+    return text;
+}
+
+namespace {
+void spracheSpeichern(const QString &datenPfad, const char *code)
+{
+    QSettings datei(datenPfad + "language.ini", QSettings::IniFormat);
+    datei.beginGroup("Language");
+    datei.setValue("set_lang", QString::fromLatin1(code));
+    datei.endGroup();
+    datei.sync();
+}
+} // namespace
+
+void MainWindow::lang_change_deu()
+{
+    spracheSpeichern(datenPfad, "de");
+    Hinweis(txtNewstart);
+}
+
+void MainWindow::lang_change_eng()
+{
+    spracheSpeichern(datenPfad, "en");
+    Hinweis(txtNewstart);
+}
+
+void MainWindow::lang_change_pers()
+{
+    spracheSpeichern(datenPfad, "pers");
+    Hinweis(txtNewstart);
+}

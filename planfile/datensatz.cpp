@@ -1,0 +1,58 @@
+#include "planfile/datensatz.h"
+
+#include <QTextCodec>
+
+#include <cmath>
+#include <limits>
+
+qint32 ganzzahl(double wert)
+{
+    if (std::isnan(wert))
+        return 0;
+    if (wert >= 2147483647.0)
+        return std::numeric_limits<qint32>::max();
+    if (wert <= -2147483648.0)
+        return std::numeric_limits<qint32>::min();
+    return static_cast<qint32>(wert);
+}
+
+quint32 unixZeit(const QDateTime &zeit)
+{
+    const qint64 s = zeit.toSecsSinceEpoch();
+    // Same range as the old toTime_t(): anything outside gives (uint)-1.
+    if (!zeit.isValid() || s < 0 || s >= 0xFFFFFFFFLL)
+        return 0xFFFFFFFFu;
+    return static_cast<quint32>(s);
+}
+
+quint32 jetztUnix()
+{
+    return unixZeit(QDateTime::currentDateTime());
+}
+
+QString planTextDekodieren(const QByteArray &bytes)
+{
+    QByteArray daten = bytes;
+    if (daten.startsWith("\xEF\xBB\xBF"))
+        daten.remove(0, 3);
+    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState zustand;
+    const QString text = utf8->toUnicode(daten.constData(), daten.size(), &zustand);
+    if (zustand.invalidChars == 0 && zustand.remainingChars == 0)
+        return text;
+    return QTextCodec::codecForName("Windows-1252")->toUnicode(daten);
+}
+
+QStringList planZeilen(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QStringList zeilen = text.split(QLatin1Char('\n'));
+    if (zeilen.last().isEmpty())
+        zeilen.removeLast();
+    for (QString &zeile : zeilen) {
+        if (zeile.endsWith(QLatin1Char('\r')))
+            zeile.chop(1);
+    }
+    return zeilen;
+}

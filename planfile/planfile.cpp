@@ -1,0 +1,125 @@
+#include "app/mainwindow.h"
+#include "planfile/datensatz.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+
+void MainWindow::DatenEinlesen(QString fileDatei)
+{
+    QFile datei(fileDatei);
+    if (!datei.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    const QByteArray bytes = datei.readAll();
+    if (datei.error() != QFileDevice::NoError)
+        return;
+    datei.close();
+
+    const QStringList zeilen = planZeilen(planTextDekodieren(bytes));
+    if (zeilen.size() > maxDatensaetze) {
+        Hinweis(txtTooLong + "\n\n" + fileDatei, true);
+        return;
+    }
+    anzahlDatensaetze = zeilen.size();
+    for (int i = 0; i < anzahlDatensaetze; ++i)
+        datensaetze[i] = zeilen.at(i).split(QLatin1Char(';'), Qt::KeepEmptyParts);
+    tabellenDatei = QFileInfo(fileDatei).absoluteFilePath();
+
+    QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
+    pfade.beginGroup("Pfade");
+    pfade.setValue("letzteDatei", fileDatei);
+    pfade.endGroup();
+}
+
+QString MainWindow::feld(int index, int nummer) const
+{
+    if (index < 0 || index >= anzahlDatensaetze)
+        return QString();
+    return feldVon(datensaetze[index], nummer);
+}
+
+void MainWindow::setzeFeld(int index, int nummer, const QString &wert)
+{
+    if (index < 0 || index >= anzahlDatensaetze || nummer < 0)
+        return;
+    QStringList &datensatz = datensaetze[index];
+    while (datensatz.size() <= nummer)
+        datensatz.append(QString());
+    datensatz[nummer] = wert;
+}
+
+bool MainWindow::tabelleHaeltPlan() const
+{
+    return anzahlDatensaetze >= 2 && !tabellenDatei.isEmpty()
+           && tabellenDatei == QFileInfo(aktuelleDatei).absoluteFilePath();
+}
+
+int MainWindow::gewaehlterIndex() const
+{
+    bool ok = false;
+    const int index = aktuelleNummer.toInt(&ok) - 1;
+    return ok && index >= 2 && index < anzahlDatensaetze ? index : -1;
+}
+
+QByteArray MainWindow::tabellenText(int auslassen) const
+{
+    QString text;
+    for (int i = 0; i < anzahlDatensaetze; ++i) {
+        if (i == auslassen)
+            continue;
+        for (const QString &f : datensaetze[i])
+            text += f + ';';
+        text += '\n';
+    }
+    return text.toUtf8();
+}
+
+bool MainWindow::TabelleSchreiben(const QString &pfad, int auslassen)
+{
+    return DateiSchreiben(pfad, tabellenText(auslassen));
+}
+
+bool MainWindow::ZeileAnhaengen(const QString &pfad, const QString &zeile)
+{
+    QString text;
+    QFile alt(pfad);
+    if (alt.exists()) {
+        // Never replace a file whose old contents could not be read in full.
+        if (!alt.open(QIODevice::ReadOnly)) {
+            Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + alt.errorString(), true);
+            return false;
+        }
+        text = planTextDekodieren(alt.readAll());
+        if (alt.error() != QFileDevice::NoError) {
+            Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + alt.errorString(), true);
+            return false;
+        }
+        alt.close();
+    }
+    if (!text.isEmpty() && !text.endsWith('\n'))
+        text += '\n';
+    text += zeile + '\n';
+    return DateiSchreiben(pfad, text.toUtf8());
+}
+
+bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt)
+{
+    // Written to a temporary file and renamed over the plan, so a crash or a
+    // full disk never leaves half a plan. A short write or a failed flush
+    // cancels: commit() alone would report success over a truncated file.
+    QSaveFile datei(pfad);
+    datei.setDirectWriteFallback(true);
+    bool ok = datei.open(QIODevice::WriteOnly);
+    if (ok) {
+        ok = datei.write(inhalt) == inhalt.size() && datei.flush()
+             && datei.error() == QFileDevice::NoError;
+        if (ok)
+            ok = datei.commit();
+        else
+            datei.cancelWriting();
+    }
+    if (!ok)
+        Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + datei.errorString(), true);
+    return ok;
+}

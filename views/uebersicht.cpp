@@ -1,0 +1,69 @@
+#include "app/mainwindow.h"
+#include "planfile/datensatz.h"
+#include "views/prognose.h"
+
+#include <QProgressBar>
+#include <QTableWidget>
+
+namespace {
+QTableWidgetItem *zentriert(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    return item;
+}
+} // namespace
+
+void MainWindow::UebersichtFuellen()
+{
+    const quint32 jetztSek = jetztUnix();
+    tabelleUebersicht->clear();
+    tabelleUebersicht->setRowCount(0);
+    tabelleUebersicht->setHorizontalHeaderLabels(spaltenUebersicht);
+
+    const bool terminGesetzt = feld(1, 4).toInt() == 1;
+    const qint32 terminZeit = feld(1, 5).toInt();
+
+    for (int i = 2; i < anzahlDatensaetze; ++i) {
+        const QStringList &r = datensaetze[i];
+        const Prognose p = prognose(r, jetztSek);
+        const int zeile = tabelleUebersicht->rowCount();
+        tabelleUebersicht->insertRow(zeile);
+        tabelleUebersicht->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
+        tabelleUebersicht->setItem(zeile, 1, new QTableWidgetItem(feldVon(r, 2)));
+        tabelleUebersicht->setItem(zeile, 2, zentriert(QString::number(p.bestandHeute, 'g', 4)));
+
+        QString vorrat = txtReicht;
+        if (p.verbrauch) {
+            tabelleUebersicht->setItem(
+                zeile, 3, zentriert(QString::number(p.wochen, 'f', 1) + "  " + txtWeekse));
+            QTableWidgetItem *leer = zentriert(ZeitZuDatum(static_cast<quint32>(p.leerZeit)));
+            if (p.wochen < 4.0f)
+                leer->setBackground(Qt::yellow);
+            if (terminGesetzt && p.leerZeit < terminZeit)
+                leer->setBackground(Qt::red);
+            tabelleUebersicht->setItem(zeile, 4, leer);
+            if (p.restTage <= 60)
+                vorrat = txtReicht2 + " " + QString::number(p.restTage) + " " + txtReicht3;
+        } else {
+            // On-demand medication: nothing is used up, so there is no run-out date.
+            tabelleUebersicht->setItem(zeile, 3, zentriert(QString()));
+            tabelleUebersicht->setItem(zeile, 4, zentriert(QString()));
+        }
+
+        auto *balken = new QProgressBar();
+        balken->setRange(0, 100);
+        balken->setValue(p.balken);
+        balken->setTextVisible(true);
+        balken->setFormat(feldVon(r, 2));
+        balken->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        balken->setStyleSheet("QProgressBar::chunk{background:rgb(220,220,255);}");
+        balken->setToolTip(vorrat);
+        tabelleUebersicht->setCellWidget(zeile, 1, balken);
+    }
+}
+
+QString MainWindow::ZeitZuDatum(quint32 zeit)
+{
+    return QDateTime::fromSecsSinceEpoch(zeit).toString("dd. MM. yyyy");
+}

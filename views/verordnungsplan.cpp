@@ -1,0 +1,37 @@
+#include "app/mainwindow.h"
+#include "planfile/datensatz.h"
+
+#include <QTableWidget>
+
+void MainWindow::VerordnungsplanFuellen()
+{
+    tabelleVerordnungsplan->clear();
+    tabelleVerordnungsplan->setRowCount(0);
+    tabelleVerordnungsplan->setHorizontalHeaderLabels(spaltenVerordnungsplan);
+    for (int i = 2; i < anzahlDatensaetze; ++i) {
+        const QStringList &r = datensaetze[i];
+        if (feldVon(r, 11) == QLatin1String("1"))
+            continue;
+        const int zeile = tabelleVerordnungsplan->rowCount();
+        tabelleVerordnungsplan->insertRow(zeile);
+        tabelleVerordnungsplan->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
+        const QString zellen[5] = {feldVon(r, 3), DosisText(feldVon(r, 7).toFloat()),
+                                   DosisText(feldVon(r, 8).toFloat()),
+                                   DosisText(feldVon(r, 9).toFloat()),
+                                   DosisText(feldVon(r, 10).toFloat())};
+        for (int spalte = 1; spalte <= 5; ++spalte) {
+            auto *item = new QTableWidgetItem(zellen[spalte - 1]);
+            tabelleVerordnungsplan->setItem(zeile, spalte, item);
+            item->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        }
+    }
+}
+
+QString MainWindow::DosisText(float dosis)
+{
+    if (dosis == 0.5f)
+        return "1/2";
+    if (dosis == 0.0f || dosis == 1.0f || dosis == 2.0f)
+        return QString::number(static_cast<double>(dosis), 'f', 0);
+    return QString::number(static_cast<double>(dosis), 'f', 1);
+}
