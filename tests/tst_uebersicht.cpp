@@ -1,0 +1,304 @@
+#include "support/testsupport.h"
+
+#include "planfile/datensatz.h"
+
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+// The forecast as a patient's figures are defined: single precision, in this order.
+struct Erwartet
+{
+    float C, W;
+    qint32 R, T;
+};
+
+Erwartet rechnen(float bestand, qint32 zeit, const float d[4], quint32 jetzt)
+{
+    Erwartet e;
+    const float D = ((d[0] + d[1]) + d[2]) + d[3];
+    const qint32 E = qint32(jetzt - quint32(zeit)) / 86400;
+    e.W = (bestand / D - float(E)) / 7;
+    e.R = qint32(bestand / D - float(E));
+    e.C = bestand - float(E) * D;
+    e.T = qint32(float(zeit) + (bestand / D) * 86400.0f);
+    return e;
+}
+
+QStringList med(const QString &name, const QString &bestand, qint64 zeit,
+                const QStringList &dosen, const QString &flag = "0")
+{
+    return QStringList{name, name + " Text", "5 mg", "100", QString::number(zeit), bestand}
+           + dosen + QStringList{flag};
+}
+
+struct Fenster
+{
+    TestUmgebung u;
+    std::unique_ptr<MainWindow> w;
+    QTableWidget *tabelle = nullptr;
+    QTableWidget *plan = nullptr;
+
+    explicit Fenster(const QByteArray &inhalt)
+    {
+        u.vorbereiten(u.planSchreiben("p.medat", inhalt));
+        w = std::make_unique<MainWindow>();
+        tabelle = kind<QTableWidget>(w.get(), "tabelleUebersicht");
+        plan = kind<QTableWidget>(w.get(), "tabelleVerordnungsplan");
+    }
+    QString text(int zeile, int spalte) const
+    {
+        auto *item = tabelle->item(zeile, spalte);
+        return item ? item->text() : QString("<kein item>");
+    }
+    QColor farbe(int zeile) const
+    {
+        return tabelle->item(zeile, 4)->background().color();
+    }
+    bool gefaerbt(int zeile) const
+    {
+        return tabelle->item(zeile, 4)->background().style() != Qt::NoBrush;
+    }
+    QProgressBar *balken(int zeile) const
+    {
+        return qobject_cast<QProgressBar *>(tabelle->cellWidget(zeile, 1));
+    }
+};
+
+const QStringList keinTermin{"Muster", "Erika", "01.02.1950", "0", "0"};
+
+} // namespace
+
+class TestUebersicht : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void prognoseWerte_data();
+    void prognoseWerte();
+    void balkenGrenzen_data();
+    void balkenGrenzen();
+    void gelbeGrenze();
+    void roterTermin();
+    void bedarfsMedikament();
+    void unsinnigeWerte();
+    void leererPlan();
+    void dosisText_data();
+    void dosisText();
+    void verordnungsplan();
+};
+
+void TestUebersicht::prognoseWerte_data()
+{
+    QTest::addColumn<QString>("bestand");
+    QTest::addColumn<qint64>("vorSekunden");
+    QTest::addColumn<QStringList>("dosen");
+    QTest::newRow("drei tage") << "20" << qint64(3 * 86400 + 3600) << QStringList{"1", "0", "1", "0"};
+    QTest::newRow("halbe") << "37.5" << qint64(86400 + 60) << QStringList{"0.5", "0", "0.5", "0.5"};
+    QTest::newRow("leer gelaufen") << "5" << qint64(10 * 86400 + 5) << QStringList{"1", "0", "0", "0"};
+    QTest::newRow("exponent") << "12341" << qint64(100) << QStringList{"1", "1", "1", "1"};
+    QTest::newRow("zukunft kurz") << "14" << qint64(-3600) << QStringList{"1", "0", "0", "0"};
+    QTest::newRow("zukunft tage") << "14" << qint64(-3 * 86400 - 3600) << QStringList{"1", "0", "0", "0"};
+    QTest::newRow("text statt zahl") << "viel" << qint64(100) << QStringList{"1", "x", "", "0,5"};
+    QTest::newRow("krumm") << "99.9" << qint64(7 * 86400 + 77) << QStringList{"0.3", "0.3", "0.3", "0.25"};
+}
+
+void TestUebersicht::prognoseWerte()
+{
+    QFETCH(QString, bestand);
+    QFETCH(qint64, vorSekunden);
+    QFETCH(QStringList, dosen);
+    const quint32 jetzt = jetztUnix();
+    const qint64 zeit = jetzt - vorSekunden;
+    Fenster f(planMit(keinTermin, {med("A", bestand, zeit, dosen)}));
+    const float d[4] = {dosen[0].toFloat(), dosen[1].toFloat(), dosen[2].toFloat(),
+                        dosen[3].toFloat()};
+    const Erwartet e = rechnen(bestand.toFloat(), qint32(zeit), d, jetzt);
+
+    QCOMPARE(f.tabelle->rowCount(), 1);
+    QCOMPARE(f.text(0, 0), QString("A"));
+    QCOMPARE(f.text(0, 1), QString("A Text"));
+    QCOMPARE(f.text(0, 2), QString::number(e.C, 'g', 4));
+    QCOMPARE(f.text(0, 3), QString::number(e.W, 'f', 1) + "  " + TestZugang::txtWeekse(*f.w));
+    QCOMPARE(f.text(0, 4), TestZugang::zeitZuDatum(*f.w, quint32(e.T)));
+    QCOMPARE(f.tabelle->item(0, 2)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+    QCOMPARE(f.tabelle->item(0, 4)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+    QCOMPARE(f.gefaerbt(0), e.W < 4.0f);
+    QProgressBar *b = f.balken(0);
+    QVERIFY(b);
+    QCOMPARE(b->format(), QString("A Text"));
+    if (e.R > 60) {
+        QCOMPARE(b->value(), 100);
+        QCOMPARE(b->toolTip(), TestZugang::txtReicht(*f.w));
+    } else {
+        QCOMPARE(b->toolTip(), TestZugang::txtReicht2(*f.w) + " " + QString::number(e.R) + " "
+                                   + TestZugang::txtReicht3(*f.w));
+        if (e.R >= 0)
+            QCOMPARE(b->value(), int(e.R * 1.66));
+        else
+            QVERIFY(b->value() < 0); // out of range: the bar stays empty
+    }
+}
+
+void TestUebersicht::balkenGrenzen_data()
+{
+    QTest::addColumn<QString>("bestand");
+    QTest::addColumn<int>("wert");
+    QTest::addColumn<bool>("langeReichweite");
+    QTest::newRow("60 tage") << "60" << 99 << false;
+    QTest::newRow("61 tage") << "61" << 100 << true;
+    QTest::newRow("0 tage") << "0.5" << 0 << false;
+    QTest::newRow("30 tage") << "30" << 49 << false;
+}
+
+void TestUebersicht::balkenGrenzen()
+{
+    QFETCH(QString, bestand);
+    QFETCH(int, wert);
+    QFETCH(bool, langeReichweite);
+    Fenster f(planMit(keinTermin, {med("A", bestand, jetztUnix() - 100, {"1", "0", "0", "0"})}));
+    QProgressBar *b = f.balken(0);
+    QCOMPARE(b->value(), wert);
+    if (langeReichweite)
+        QCOMPARE(b->toolTip(), TestZugang::txtReicht(*f.w));
+    else
+        QVERIFY(b->toolTip().contains(" " + QString::number(int(bestand.toFloat())) + " "));
+    QCOMPARE(b->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+void TestUebersicht::gelbeGrenze()
+{
+    const qint64 zeit = jetztUnix() - 100;
+    // 27.72 days give W = 3.96: shown rounded as 4.0, yet still below four weeks.
+    Fenster f(planMit(keinTermin, {med("knapp", "27.72", zeit, {"1", "0", "0", "0"}),
+                                   med("genau", "28", zeit, {"0.5", "0", "0.5", "0"}),
+                                   med("viel", "100", zeit, {"1", "0", "0", "0"})}));
+    QCOMPARE(f.text(0, 3).left(3), QString("4.0"));
+    QCOMPARE(f.farbe(0), QColor(Qt::yellow));
+    QCOMPARE(f.text(1, 3).left(3), QString("4.0"));
+    QVERIFY(!f.gefaerbt(1));
+    QVERIFY(!f.gefaerbt(2));
+}
+
+void TestUebersicht::roterTermin()
+{
+    const quint32 jetzt = jetztUnix();
+    const qint32 zeit = qint32(jetzt - 100);
+    const float d[4] = {1, 0, 0, 0};
+    const qint32 T = rechnen(20, zeit, d, jetzt).T;
+    const qint32 T2 = rechnen(100, zeit, d, jetzt).T;
+    const QList<QStringList> meds = {med("A", "20", zeit, {"1", "0", "0", "0"}),
+                                     med("B", "100", zeit, {"1", "0", "0", "0"})};
+    {
+        // Run-out one second before the appointment: red, over the yellow.
+        Fenster f(planMit({"M", "E", "01.01.1950", "1", QString::number(T + 1)}, meds));
+        QCOMPARE(f.farbe(0), QColor(Qt::red));
+        QVERIFY(!f.gefaerbt(1));
+    }
+    {
+        // On the very second of the appointment: not red, only yellow.
+        Fenster f(planMit({"M", "E", "01.01.1950", "1", QString::number(T)}, meds));
+        QCOMPARE(f.farbe(0), QColor(Qt::yellow));
+    }
+    {
+        // Not red without the flag, whatever the time holds.
+        Fenster f(planMit({"M", "E", "01.01.1950", "0", QString::number(T2 + 100000)}, meds));
+        QCOMPARE(f.farbe(0), QColor(Qt::yellow));
+        QVERIFY(!f.gefaerbt(1));
+    }
+    {
+        Fenster f(planMit({"M", "E", "01.01.1950", "1", QString::number(T2 + 1)}, meds));
+        QCOMPARE(f.farbe(0), QColor(Qt::red));
+        QCOMPARE(f.farbe(1), QColor(Qt::red));
+    }
+}
+
+void TestUebersicht::bedarfsMedikament()
+{
+    // Nothing is used up: no division by zero, no run-out date.
+    Fenster f(planMit({"M", "E", "01.01.1950", "1", "2000000000"},
+                      {med("Ibu", "20", jetztUnix() - 5 * 86400, {"0", "", "0", "0"})}));
+    QCOMPARE(f.text(0, 0), QString("Ibu"));
+    QCOMPARE(f.text(0, 2), QString("20"));
+    QCOMPARE(f.text(0, 3), QString());
+    QCOMPARE(f.text(0, 4), QString());
+    QVERIFY(!f.gefaerbt(0));
+    QCOMPARE(f.balken(0)->value(), 100);
+    QCOMPARE(f.balken(0)->toolTip(), TestZugang::txtReicht(*f.w));
+}
+
+void TestUebersicht::unsinnigeWerte()
+{
+    // Absurd figures must neither crash nor hit undefined conversions.
+    const QList<QStringList> meds = {
+        med("riesig", "1e38", 0, {"1e-38", "0", "0", "0"}),
+        med("unendlich", "inf", 100, {"1", "0", "0", "0"}),
+        med("nan", "nan", 100, {"nan", "0", "0", "0"}),
+        med("negativ", "-5", -2147483647, {"-1", "0", "0", "0"}),
+        med("zeit", "10", 2147483647, {"0.0001", "0", "0", "0"}),
+        med("klein", "1", 100, {"1e-30", "0", "0", "0"}),
+    };
+    Fenster f(planMit({"M", "E", "x", "1", "99999999999"}, meds));
+    QCOMPARE(f.tabelle->rowCount(), meds.size());
+    QCOMPARE(f.plan->rowCount(), meds.size());
+}
+
+void TestUebersicht::leererPlan()
+{
+    Fenster f(planMit(keinTermin, {}));
+    QCOMPARE(f.tabelle->rowCount(), 0);
+    QCOMPARE(f.tabelle->horizontalHeaderItem(0)->text(), QString("Medikament"));
+    QCOMPARE(f.tabelle->horizontalHeaderItem(4)->text().isEmpty(), false);
+    QCOMPARE(f.plan->rowCount(), 0);
+    QCOMPARE(f.plan->horizontalHeaderItem(5)->text().isEmpty(), false);
+}
+
+void TestUebersicht::dosisText_data()
+{
+    QTest::addColumn<QString>("dosis");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << "0" << "0";
+    QTest::newRow("halb") << "0.5" << "1/2";
+    QTest::newRow("1") << "1" << "1";
+    QTest::newRow("1.5") << "1.5" << "1.5";
+    QTest::newRow("2") << "2" << "2";
+    QTest::newRow("3") << "3" << "3.0";
+    QTest::newRow("viertel") << "0.25" << "0.3";
+    QTest::newRow("0.3") << "0.3" << "0.3";
+    QTest::newRow("leer") << "" << "0";
+    QTest::newRow("komma") << "0,5" << "0";
+}
+
+void TestUebersicht::dosisText()
+{
+    QFETCH(QString, dosis);
+    QFETCH(QString, text);
+    Fenster f(planMit(keinTermin, {med("A", "10", 0, {dosis, "0", "0", "0"})}));
+    QCOMPARE(f.plan->item(0, 2)->text(), text);
+    QCOMPARE(TestZugang::dosisText(*f.w, dosis.toFloat()), text);
+}
+
+void TestUebersicht::verordnungsplan()
+{
+    Fenster f(planMit(keinTermin, {med("A", "10", 0, {"0.5", "1", "0", "2"}, "1"),
+                                   med("B", "10", 0, {"1", "0", "0", "0"}, ""),
+                                   med("C", "10", 0, {"1", "0", "0", "0"}, "01"),
+                                   med("D", "10", 0, {"1", "0", "0", "0"}, "1"),
+                                   med("E", "10", 0, {"0.5", "1", "0", "2"}, " 1")}));
+    QCOMPARE(f.tabelle->rowCount(), 5);
+    QCOMPARE(f.plan->rowCount(), 3);
+    QStringList namen;
+    for (int i = 0; i < 3; ++i)
+        namen << f.plan->item(i, 0)->text();
+    QCOMPARE(namen, QStringList({"B", "C", "E"}));
+    QStringList zeile;
+    for (int s = 1; s < 6; ++s) {
+        zeile << f.plan->item(2, s)->text();
+        QCOMPARE(f.plan->item(2, s)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+    }
+    QCOMPARE(zeile, QStringList({"5 mg", "1/2", "1", "0", "2"}));
+}
+
+QTEST_MAIN(TestUebersicht)
+#include "tst_uebersicht.moc"
