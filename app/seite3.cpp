@@ -83,6 +83,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     editName->setGeometry(100, 10, 200, 20);
     editVorname->setGeometry(100, 40, 200, 20);
     dateGeburt->setGeometry(100, 70, 100, 20);
+    // The locale's long month names do not fit the 100 pixels.
+    dateGeburt->setDisplayFormat("dd.MM.yyyy");
     for (QWidget *w : {static_cast<QWidget *>(editName), static_cast<QWidget *>(editVorname),
                        static_cast<QWidget *>(dateGeburt)})
         w->setStyleSheet(feldStil);
@@ -105,6 +107,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     dateArztTermin = new QDateEdit(termin);
     dateArztTermin->setObjectName("dateArztTermin");
     dateArztTermin->setGeometry(110, 70, 100, 20);
+    dateArztTermin->setDisplayFormat("dd.MM.yyyy");
     dateArztTermin->setStyleSheet("background-color:white;");
     feldLabel(termin, txtTermplan + ": ", {0, 10, 110, 20}, dateArztTermin);
     butArztTermin = new QPushButton(termin);

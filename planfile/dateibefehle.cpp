@@ -5,6 +5,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
 
@@ -16,8 +19,22 @@ void MainWindow::PlanAnzeigen()
     ListBoxFuellen();
 }
 
+// The form still shows a medication of the previous plan; its number must not
+// name a record of the plan opened now.
+void MainWindow::AuswahlVergessen()
+{
+    aktuelleNummer.clear();
+    for (QLineEdit *f : eingabeFelder)
+        f->clear();
+    checkMed->setChecked(false);
+    labBestand->clear();
+    groupMedWahl->setTitle(txtMedwahl);
+    FelderZuruecksetzen();
+}
+
 void MainWindow::DateiNeu()
 {
+    AuswahlVergessen();
     aktuelleDatei = standardPlan;
     DatenEinlesen(aktuelleDatei);
     PlanAnzeigen();
@@ -31,6 +48,7 @@ void MainWindow::Datei_Oeffnen()
     const QFileInfo info(name);
     if (name.isEmpty() || !info.isFile())
         return;
+    AuswahlVergessen();
     dokumentePfad = info.absoluteFilePath();
     aktuelleDatei = info.absoluteFilePath();
     setzeFensterTitel();
@@ -43,6 +61,7 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     const QFileInfo info(QFileInfo(aktuelleDatei).absolutePath() + "/" + eing);
     if (eing.isEmpty() || !info.isFile())
         return;
+    AuswahlVergessen();
     dokumentePfad = info.absoluteFilePath();
     aktuelleDatei = info.absoluteFilePath();
     setzeFensterTitel();

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QtTest>
@@ -49,6 +51,7 @@ private Q_SLOTS:
     void medikamentenListe();
     void speichernUnter();
     void speichernUnterFehler();
+    void alteAuswahlNachOeffnen();
 };
 
 void TestDateiBefehle::neuePlanDatei()
@@ -217,6 +220,27 @@ void TestDateiBefehle::speichernUnterFehler()
     QCOMPARE(TestZugang::aktuelleDatei(w), a);
     QCOMPARE(letzteDatei(u), a);
     QVERIFY(!QFileInfo::exists(ordner));
+}
+
+void TestDateiBefehle::alteAuswahlNachOeffnen()
+{
+    TestUmgebung u;
+    const QString a = u.planSchreiben("a.medat", planVon("A", 3));
+    const QString leer = u.planSchreiben("leer.medat", planVon("L", 0));
+    const QString c = u.planSchreiben("c.medat", planVon("C", 3));
+    u.vorbereiten(a);
+    MainWindow w;
+    kind<QTabWidget>(&w, "tabReiter")->setCurrentIndex(2);
+    kind<QListWidget>(&w, "listBox")->setCurrentRow(1);
+    QTest::keyClicks(kind<QLineEdit>(&w, "eingabeFelder0"), "X");
+    for (const QString &plan : {leer, c}) {
+        DialogHelfer helfer([&](QWidget *d) { dateiDialogAusfuellen(d, plan); });
+        kind<QAction>(&w, "menu12")->trigger();
+    }
+    // The form of plan A must not land in plan C.
+    kind<QPushButton>(&w, "butAenderungSpeichern")->click();
+    QCOMPARE(dateiLesen(c), planVon("C", 3));
+    QVERIFY(!dateiLesen(c).contains("A-Med"));
 }
 
 QTEST_MAIN(TestDateiBefehle)

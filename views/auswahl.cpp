@@ -1,16 +1,171 @@
 #include "app/mainwindow.h"
+#include "planfile/datensatz.h"
+#include "views/prognose.h"
 
-void MainWindow::comboAuswahl(int) {}
-void MainWindow::FelderZuruecksetzen() {}
-void MainWindow::beiNachtFarbeAendern(QString) {}
-void MainWindow::beiAbendFarbeAendern(QString) {}
-void MainWindow::beiMittagFarbeAendern(QString) {}
-void MainWindow::beiMorgenFarbeAendern(QString) {}
-void MainWindow::beiHeuteFarbeAendern(QString) {}
-void MainWindow::beiEinheitenFarbeAendern(QString) {}
-void MainWindow::beiDosisFarbeAendern(QString) {}
-void MainWindow::beiBezFarbeAendern(QString) {}
-void MainWindow::beiEingabeFarbeAendern(QString) {}
-void MainWindow::beicheckMed_clicked() {}
-void MainWindow::umsortieren() {}
-void MainWindow::umsortieren2() {}
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <utility>
+
+namespace {
+const char *const geaendertStil = "color:rgb(200,0,0;);font-weight:bold;";
+}
+
+void MainWindow::comboAuswahl(int eingang)
+{
+    // The list and the tabs can signal while the page is still being built.
+    if (!listBox || !checkMed || !labBestand || !eingabeFelder[8])
+        return;
+
+    // A call made by program code while another slot runs for some other
+    // widget counts as a direct call.
+    const QObject *ausloeser = sender();
+    const bool vomReiter = ausloeser == tabReiter;
+    const bool vonListe = ausloeser == listBox;
+    const bool vonUebersicht = ausloeser == tabelleUebersicht;
+
+    int k = eingang + 2;
+    if (vomReiter || (vonListe && eingang < 0))
+        k = 2;
+    // Nothing to load: a plan without medications or a row that is gone.
+    if (k < 2 || k >= anzahlDatensaetze)
+        return;
+
+    if (vonUebersicht)
+        tabReiter->setCurrentIndex(2); // runs this slot nested for the tab change
+
+    const quint32 jetztSek = jetztUnix();
+    const QStringList &r = datensaetze[k];
+    const Prognose p = prognose(r, jetztSek);
+
+    // The record's index, not its stored number: a file not yet compacted may
+    // hold numbers that name another line.
+    aktuelleNummer = QString::number(k + 1);
+    groupMedWahl->setTitle(txtMedwahl + " - " + feldVon(r, 1) + "  ");
+    eingabeFelder[0]->setText(feldVon(r, 1));
+    eingabeFelder[1]->setText(feldVon(r, 2));
+    eingabeFelder[2]->setText(feldVon(r, 3));
+    eingabeFelder[3]->setText(feldVon(r, 4));
+    labBestand->setText(ZeitZuDatum(jetztSek));
+    eingabeFelder[4]->setText(QString::number(p.bestandHeute, 'g', 4));
+    eingabeFelder[5]->setText(feldVon(r, 7));
+    eingabeFelder[6]->setText(feldVon(r, 8));
+    eingabeFelder[7]->setText(feldVon(r, 9));
+    eingabeFelder[8]->setText(feldVon(r, 10));
+    FelderZuruecksetzen();
+    checkMed->setChecked(feldVon(r, 11) == QLatin1String("1"));
+
+    // A changed row runs this slot again, nested, through the list's signal.
+    listBox->setCurrentRow(vomReiter ? 0 : eingang);
+}
+
+void MainWindow::FelderZuruecksetzen()
+{
+    for (QLineEdit *feld : eingabeFelder) {
+        feld->setFont(normalSchrift);
+        feld->setStyleSheet("background-color:white; color:black;");
+    }
+    checkMed->setFont(normalSchrift);
+    checkMed->setStyleSheet("color:black;");
+}
+
+namespace {
+void alsGeaendertZeigen(QWidget *feld, QPushButton *speichern)
+{
+    feld->setStyleSheet(geaendertStil);
+    speichern->setEnabled(true);
+    speichern->setStyleSheet("color:black;");
+}
+} // namespace
+
+void MainWindow::beiEingabeFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[0], butAenderungSpeichern);
+}
+
+void MainWindow::beiBezFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[1], butAenderungSpeichern);
+}
+
+void MainWindow::beiDosisFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[2], butAenderungSpeichern);
+}
+
+void MainWindow::beiEinheitenFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[3], butAenderungSpeichern);
+}
+
+void MainWindow::beiHeuteFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[4], butAenderungSpeichern);
+}
+
+void MainWindow::beiMorgenFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[5], butAenderungSpeichern);
+}
+
+void MainWindow::beiMittagFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[6], butAenderungSpeichern);
+}
+
+void MainWindow::beiAbendFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[7], butAenderungSpeichern);
+}
+
+void MainWindow::beiNachtFarbeAendern(QString)
+{
+    alsGeaendertZeigen(eingabeFelder[8], butAenderungSpeichern);
+}
+
+void MainWindow::beicheckMed_clicked()
+{
+    alsGeaendertZeigen(checkMed, butAenderungSpeichern);
+}
+
+void MainWindow::umsortieren()
+{
+    const int zeile = listBox->currentRow();
+    const int k = zeile + 2;
+    if (k < 3 || k >= anzahlDatensaetze)
+        return;
+    // A move that could not be stored would show an order the file does not have.
+    if (!tabelleHaeltPlan())
+        return;
+    std::swap(datensaetze[k], datensaetze[k - 1]);
+    aufraeumen();
+    DatenEinlesen(aktuelleDatei);
+    ListBoxFuellen();
+    comboAuswahl(0);
+    UebersichtFuellen();
+    VerordnungsplanFuellen();
+    listBox->setCurrentRow(zeile - 1);
+}
+
+void MainWindow::umsortieren2()
+{
+    const int zeile = listBox->currentRow();
+    const int k = zeile + 2;
+    if (k < 2 || k >= anzahlDatensaetze - 1)
+        return;
+    if (!tabelleHaeltPlan())
+        return;
+    std::swap(datensaetze[k], datensaetze[k + 1]);
+    aufraeumen();
+    DatenEinlesen(aktuelleDatei);
+    ListBoxFuellen();
+    comboAuswahl(0);
+    UebersichtFuellen();
+    VerordnungsplanFuellen();
+    listBox->setCurrentRow(zeile + 1);
+}

@@ -1,6 +1,75 @@
 #include "app/mainwindow.h"
+#include "planfile/datensatz.h"
 
-void MainWindow::PatDatenFuellen() {}
-void MainWindow::PatDatenAendern() {}
-void MainWindow::ArztRadio(bool) {}
-void MainWindow::ArztTerminMachen() {}
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+void MainWindow::PatDatenFuellen()
+{
+    // Missing fields (an empty or one-line plan) read as empty text.
+    labPatient->setText(" - " + txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  |  "
+                        + txtPatgeb + ": " + feld(1, 3));
+    labDatum->setText(txtCreated + ": " + jetztText + " " + txtClock + "  ");
+    editName->setText(feld(1, 1));
+    editVorname->setText(feld(1, 2));
+    dateGeburt->setDate(QDate::fromString(feld(1, 3), "dd.MM.yyyy"));
+
+    // Checking a radio button may run ArztRadio nested, which re-reads the
+    // plan; the appointment is read only afterwards.
+    QDate termin;
+    bool sichtbar = false;
+    if (feld(1, 4) == QLatin1String("1")) {
+        radioJa->setChecked(true);
+        const quint32 zeit = static_cast<quint32>(feld(1, 5).toInt());
+        termin = QDate::fromString(ZeitZuDatum(zeit), "dd. MM. yyyy");
+        sichtbar = true;
+    } else {
+        radioNein->setChecked(true);
+        termin = heute;
+    }
+    dateArztTermin->setDate(termin);
+    dateArztTermin->setVisible(sichtbar);
+    butArztTermin->setText(txtSavedbutton);
+    butArztTermin->setVisible(sichtbar);
+}
+
+void MainWindow::PatDatenAendern()
+{
+    // Without the plan's patient record there is nothing to change, and a
+    // compaction would not be allowed to write anyway.
+    if (!tabelleHaeltPlan())
+        return;
+    setzeFeld(1, 1, freiText(editName->text()));
+    setzeFeld(1, 2, freiText(editVorname->text()));
+    setzeFeld(1, 3, dateGeburt->date().toString("dd.MM.yyyy"));
+    aufraeumen();
+    PatDatenFuellen();
+}
+
+void MainWindow::ArztRadio(bool eingang)
+{
+    dateArztTermin->setVisible(eingang);
+    butArztTermin->setVisible(eingang);
+    if (!tabelleHaeltPlan())
+        return;
+    setzeFeld(1, 4, eingang ? "1" : "0");
+    aufraeumen();
+    DatenEinlesen(aktuelleDatei);
+    UebersichtFuellen();
+}
+
+void MainWindow::ArztTerminMachen()
+{
+    if (!tabelleHaeltPlan())
+        return;
+    // startOfDay() is local midnight, or the first valid moment on a day
+    // whose midnight a clock change skips.
+    const quint32 zeit = unixZeit(dateArztTermin->date().startOfDay());
+    setzeFeld(1, 5, QString::number(zeit));
+    aufraeumen();
+    DatenEinlesen(aktuelleDatei);
+    UebersichtFuellen();
+}
