@@ -139,17 +139,7 @@ void MainWindow::umsortieren()
     const int k = zeile + 2;
     if (k < 3 || k >= anzahlDatensaetze)
         return;
-    // A move that could not be stored would show an order the file does not have.
-    if (!tabelleHaeltPlan())
-        return;
-    std::swap(datensaetze[k], datensaetze[k - 1]);
-    aufraeumen();
-    DatenEinlesen(aktuelleDatei);
-    ListBoxFuellen();
-    comboAuswahl(0);
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    listBox->setCurrentRow(zeile - 1);
+    Verschieben(k, k - 1);
 }
 
 void MainWindow::umsortieren2()
@@ -158,14 +148,20 @@ void MainWindow::umsortieren2()
     const int k = zeile + 2;
     if (k < 2 || k >= anzahlDatensaetze - 1)
         return;
+    Verschieben(k, k + 1);
+}
+
+void MainWindow::Verschieben(int von, int nach)
+{
+    // A move that could not be stored would show an order the file does not have.
     if (!tabelleHaeltPlan())
         return;
-    std::swap(datensaetze[k], datensaetze[k + 1]);
+    std::swap(datensaetze[von], datensaetze[nach]);
     aufraeumen();
     DatenEinlesen(aktuelleDatei);
     ListBoxFuellen();
     comboAuswahl(0);
     UebersichtFuellen();
     VerordnungsplanFuellen();
-    listBox->setCurrentRow(zeile + 1);
+    listBox->setCurrentRow(nach - 2);
 }
