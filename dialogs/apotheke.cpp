@@ -1,4 +1,113 @@
 #include "app/mainwindow.h"
+#include "planfile/datensatz.h"
+#include "views/prognose.h"
 
-void MainWindow::butApotheke_clicked() {}
-void MainWindow::butApoEintrag_clicked() {}
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+QLabel *label(QWidget *eltern, const QString &text, const QRect &rechteck,
+              Qt::Alignment ausrichtung)
+{
+    auto *l = new QLabel(text, eltern);
+    l->setGeometry(rechteck);
+    if (ausrichtung)
+        l->setAlignment(ausrichtung);
+    return l;
+}
+
+QLineEdit *zahlFeld(QWidget *eltern, const char *name, const QString &text, const QRect &rechteck)
+{
+    auto *feld = new QLineEdit(text, eltern);
+    feld->setObjectName(name);
+    feld->setGeometry(rechteck);
+    return feld;
+}
+
+} // namespace
+
+void MainWindow::butApotheke_clicked()
+{
+    const int index = gewaehlterIndex();
+    if (index < 0 || !tabelleHaeltPlan())
+        return;
+    const Prognose p = prognose(datensaetze[index], jetztUnix());
+
+    QDialog dialog;
+    dialog.setObjectName("apoDialog");
+    dialog.setFixedSize(380, 200);
+    dialog.setWindowTitle(" Medikament aus Apotheke ");
+
+    auto *behaelter = new QWidget(&dialog);
+    behaelter->setObjectName("apoBehaelter");
+    behaelter->setGeometry(15, 15, 350, 170);
+
+    const Qt::Alignment mitte = Qt::AlignHCenter | Qt::AlignVCenter;
+    const Qt::Alignment rechts = Qt::AlignRight | Qt::AlignVCenter;
+    QLabel *name = label(behaelter, feld(index, 1), {0, 0, 350, 20}, mitte);
+    name->setObjectName("apoName");
+    name->setFont(fettSchrift);
+    name->setStyleSheet("font-size:16px;");
+    QLabel *geholt = label(behaelter, "aus der Apotheke geholt.", {0, 25, 350, 20}, mitte);
+    geholt->setFont(fettSchrift);
+
+    label(behaelter, "aktueller Stand: ", {0, 70, 100, 20}, rechts);
+    apoStand = zahlFeld(behaelter, "apoStand", QString::number(p.bestandHeute, 'g', 4),
+                        {100, 70, 50, 20});
+    label(behaelter, "Packung/en: ", {0, 100, 100, 20}, rechts);
+    apoPackungen = zahlFeld(behaelter, "apoPackungen", "1", {100, 100, 50, 20});
+    label(behaelter, "mit je: ", {150, 100, 50, 20}, rechts);
+    apoJe = zahlFeld(behaelter, "apoJe", feld(index, 4), {200, 100, 50, 20});
+    label(behaelter, " Einheiten", {250, 100, 50, 20}, {});
+
+    auto *knopf = new QPushButton("Aus Apotheke geholt", behaelter);
+    knopf->setObjectName("apoEintragen");
+    knopf->setGeometry(0, 145, 350, 25);
+    knopf->setAutoDefault(false);
+
+    // The entry runs before the close, while the dialog's fields still exist.
+    connect(knopf, &QPushButton::clicked, this, &MainWindow::butApoEintrag_clicked);
+    connect(knopf, &QPushButton::clicked, &dialog, &QDialog::close);
+
+    dialog.exec();
+
+    apoStand = apoPackungen = apoJe = nullptr;
+}
+
+void MainWindow::butApoEintrag_clicked()
+{
+    activateWindow();
+    const int index = gewaehlterIndex();
+    // Only meaningful while the dialog is open, and only on the loaded plan:
+    // a change the file cannot take would show as stored when it is not.
+    if (!apoStand || index < 0 || !tabelleHaeltPlan())
+        return;
+
+    // Typed like every other number, so "2,5" counts as 2.5 and not as 0.
+    const float stand = zahlText(apoStand->text()).toFloat();
+    const float packungen = zahlText(apoPackungen->text()).toFloat();
+    const float je = zahlText(apoJe->text()).toFloat();
+    const float neu = je * packungen + stand;
+
+    const QStringList vorher = datensaetze[index];
+    setzeFeld(index, 5, QString::number(jetztUnix()));
+    setzeFeld(index, 6, QString::number(neu, 'g', 4));
+
+    if (TabelleSchreiben(aktuelleDatei)) {
+        aufraeumen();
+    } else {
+        // The user has been told; the window must not show a stock the file lacks,
+        // even when the reload below cannot read the file either.
+        datensaetze[index] = vorher;
+    }
+    DatenEinlesen(aktuelleDatei);
+    PatDatenFuellen();
+    UebersichtFuellen();
+    VerordnungsplanFuellen();
+    FelderZuruecksetzen();
+    tabReiter->setCurrentIndex(0);
+}

@@ -1,4 +1,175 @@
 #include "app/mainwindow.h"
+#include "planfile/datensatz.h"
 
-void MainWindow::butMedNeu_clicked() {}
-void MainWindow::butMedEintragen_clicked() {}
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QLabel *rechtsLabel(QWidget *eltern, const QString &text, const QRect &rechteck)
+{
+    auto *label = new QLabel(text, eltern);
+    label->setGeometry(rechteck);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLineEdit *zeile(QWidget *eltern, const char *name, const QRect &rechteck)
+{
+    auto *feld = new QLineEdit(eltern);
+    feld->setObjectName(name);
+    feld->setGeometry(rechteck);
+    return feld;
+}
+
+} // namespace
+
+void MainWindow::butMedNeu_clicked()
+{
+    // A line appended to a file that is not the loaded plan (missing, too long
+    // to load) would land where no header and patient record precede it.
+    if (!tabelleHaeltPlan())
+        return;
+    if (anzahlDatensaetze - 2 >= maxMedikamente) {
+        Hinweis(txtMedFull);
+        return;
+    }
+
+    QDialog dialog;
+    dialog.setObjectName("neuDialog");
+    dialog.setFixedSize(600, 380);
+    dialog.setWindowTitle(txtNeuTitle);
+
+    auto *behaelter = new QWidget(&dialog);
+    behaelter->setObjectName("neuBehaelter");
+    behaelter->setGeometry(15, 15, 570, 370);
+
+    auto *kasten1 = new QGroupBox(behaelter);
+    kasten1->setObjectName("neuKasten1");
+    kasten1->setGeometry(0, 0, 570, 135);
+    kasten1->setTitle(txtField1);
+    kasten1->setFont(fettSchrift);
+    auto *innen1 = new QWidget(kasten1);
+    innen1->setObjectName("neuInnen1");
+    innen1->setGeometry(2, 15, 565, 120);
+    innen1->setFont(normalSchrift);
+
+    auto *labelEingabe = rechtsLabel(innen1, txtCol1 + ":", {15, 20, 105, 20});
+    neuEingabe = zeile(innen1, "neuEingabe", {125, 20, 320, 20});
+    labelEingabe->setBuddy(neuEingabe);
+    neuCheck = new QCheckBox(txtExpart, innen1);
+    neuCheck->setObjectName("neuCheck");
+    neuCheck->setGeometry(460, 20, 120, 20);
+    neuCheck->setChecked(false);
+    auto *labelBez = rechtsLabel(innen1, txtCol2 + ":", {15, 50, 105, 20});
+    neuBez = zeile(innen1, "neuBez", {125, 50, 430, 20});
+    labelBez->setBuddy(neuBez);
+    auto *labelDatum = rechtsLabel(innen1, txtFirsttake + ":", {15, 85, 105, 20});
+    neuDatum = new QDateEdit(innen1);
+    neuDatum->setObjectName("neuDatum");
+    neuDatum->setGeometry(125, 85, 100, 20);
+    // The plan stores the date as signed 32-bit Unix seconds; outside this
+    // range it would read back as 0 and the whole stock would count as used.
+    neuDatum->setDateRange(QDate(1970, 1, 2), QDate(2038, 1, 18));
+    neuDatum->setDate(heute);
+    labelDatum->setBuddy(neuDatum);
+    auto *labelDosis = rechtsLabel(innen1, txtDpu + ":", {220, 85, 105, 20});
+    neuDosis = zeile(innen1, "neuDosis", {330, 85, 50, 20});
+    labelDosis->setBuddy(neuDosis);
+    auto *labelEinheiten = rechtsLabel(innen1, txtUpb + ":", {395, 85, 105, 20});
+    neuEinheiten = zeile(innen1, "neuEinheiten", {505, 85, 50, 20});
+    labelEinheiten->setBuddy(neuEinheiten);
+
+    auto *kasten2 = new QGroupBox(behaelter);
+    kasten2->setObjectName("neuKasten2");
+    kasten2->setGeometry(0, 150, 570, 120);
+    kasten2->setTitle(txtTab2);
+    kasten2->setFont(fettSchrift);
+    auto *innen2 = new QWidget(kasten2);
+    innen2->setObjectName("neuInnen2");
+    innen2->setGeometry(2, 15, 560, 90);
+    innen2->setFont(normalSchrift);
+
+    auto *halb = new QLabel(txtHalftext, innen2);
+    halb->setObjectName("neuHalbText");
+    halb->setGeometry(125, 10, 400, 20);
+    QLineEdit **dosen[4] = {&neuMorgen, &neuMittag, &neuAbend, &neuNacht};
+    const char *dosisNamen[4] = {"neuMorgen", "neuMittag", "neuAbend", "neuNacht"};
+    const QString dosisTexte[4] = {txtCol9, txtCol10, txtCol11, txtCol12};
+    const int labelX[4] = {45, 175, 305, 425};
+    const int feldX[4] = {125, 255, 385, 505};
+    for (int i = 0; i < 4; ++i) {
+        auto *label = rechtsLabel(innen2, dosisTexte[i] + ":", {labelX[i], 55, 75, 20});
+        *dosen[i] = zeile(innen2, dosisNamen[i], {feldX[i], 55, 50, 20});
+        label->setBuddy(*dosen[i]);
+    }
+
+    // Some labels reach a few pixels into the field before them; keep the
+    // fields on top so those pixels still take clicks.
+    neuDatum->raise();
+    neuAbend->raise();
+
+    auto *eintragen = new QPushButton(txtEnter, behaelter);
+    eintragen->setObjectName("neuEintragen");
+    eintragen->setGeometry(250, 300, 150, 30);
+    auto *abbrechen = new QPushButton(txtAbort, behaelter);
+    abbrechen->setObjectName("neuAbbrechen");
+    abbrechen->setGeometry(410, 300, 150, 30);
+
+    // The entry runs before the close, while the dialog's fields still exist.
+    connect(eintragen, &QPushButton::clicked, this, &MainWindow::butMedEintragen_clicked);
+    connect(eintragen, &QPushButton::clicked, &dialog, &QDialog::close);
+    connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
+
+    dialog.exec();
+
+    neuEingabe = neuBez = neuDosis = neuEinheiten = nullptr;
+    neuMorgen = neuMittag = neuAbend = neuNacht = nullptr;
+    neuDatum = nullptr;
+    neuCheck = nullptr;
+}
+
+void MainWindow::butMedEintragen_clicked()
+{
+    // Only meaningful while the dialog is open.
+    if (!neuEingabe || !tabelleHaeltPlan() || anzahlDatensaetze - 2 >= maxMedikamente)
+        return;
+
+    const QString datum = QString::number(unixZeit(QDateTime(neuDatum->date(), QTime(0, 0))));
+    const QString nummer = QString::number(anzahlDatensaetze - 1);
+    anzahlDatensaetze = 0;
+    const QString nichtImPlan = neuCheck->isChecked() ? QStringLiteral("1") : QString();
+
+    const QStringList felder = {nummer,
+                                freiText(neuEingabe->text()),
+                                freiText(neuBez->text()),
+                                freiText(neuDosis->text()),
+                                zahlText(neuEinheiten->text()),
+                                datum,
+                                zahlText(neuEinheiten->text()),
+                                zahlText(neuMorgen->text()),
+                                zahlText(neuMittag->text()),
+                                zahlText(neuAbend->text()),
+                                zahlText(neuNacht->text()),
+                                nichtImPlan};
+    neueZeile = felder.join(QLatin1Char(';')) + ";;";
+
+    const bool angehaengt = ZeileAnhaengen(aktuelleDatei, neueZeile);
+
+    // A failed reload leaves the count at 0, so the compaction writes nothing.
+    DatenEinlesen(aktuelleDatei);
+    PatDatenFuellen();
+    UebersichtFuellen();
+    VerordnungsplanFuellen();
+    ListBoxFuellen();
+    // After a failed append the file still holds the old plan; compacting
+    // would only fail and warn a second time.
+    if (angehaengt)
+        aufraeumen();
+    tabReiter->setCurrentIndex(0);
+}
