@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFontInfo>
 
 #include "app/mainwindow.h"
 
@@ -8,6 +9,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
+    // The window's fixed rectangles were drawn for Arial-wide text; the wider
+    // default sans fonts of many desktops would cut labels off.
+    QFont schrift = QApplication::font();
+    schrift.setFamily("Liberation Sans");
+    if (QFontInfo(schrift).family() == QLatin1String("Liberation Sans"))
+        QApplication::setFont(schrift);
     MainWindow fenster;
     fenster.show();
     return app.exec();

@@ -62,7 +62,8 @@ void MainWindow::butApotheke_clicked()
     apoPackungen = zahlFeld(behaelter, "apoPackungen", "1", {100, 100, 50, 20});
     label(behaelter, "mit je: ", {150, 100, 50, 20}, rechts);
     apoJe = zahlFeld(behaelter, "apoJe", feld(index, 4), {200, 100, 50, 20});
-    label(behaelter, " Einheiten", {250, 100, 50, 20}, {});
+    // Wider than the 50 pixels first drawn for it, so the word is not cut off.
+    label(behaelter, " Einheiten", {250, 100, 100, 20}, {});
 
     auto *knopf = new QPushButton("Aus Apotheke geholt", behaelter);
     knopf->setObjectName("apoEintragen");
