@@ -143,6 +143,7 @@ void MainWindow::butMedEintragen_clicked()
 
     const QString datum = QString::number(unixZeit(QDateTime(neuDatum->date(), QTime(0, 0))));
     const QString nummer = QString::number(anzahlDatensaetze - 1);
+    const qint32 alteAnzahl = anzahlDatensaetze;
     anzahlDatensaetze = 0;
     const QString nichtImPlan = neuCheck->isChecked() ? QStringLiteral("1") : QString();
 
@@ -161,6 +162,10 @@ void MainWindow::butMedEintragen_clicked()
     neueZeile = felder.join(QLatin1Char(';')) + ";;";
 
     const bool angehaengt = ZeileAnhaengen(aktuelleDatei, neueZeile);
+    // Nothing was written: keep the plan in memory even if the file cannot be
+    // read back (deleted or replaced meanwhile).
+    if (!angehaengt)
+        anzahlDatensaetze = alteAnzahl;
 
     // A failed reload leaves the count at 0, so the compaction writes nothing.
     DatenEinlesen(aktuelleDatei);

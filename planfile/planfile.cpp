@@ -84,7 +84,13 @@ bool MainWindow::ZeileAnhaengen(const QString &pfad, const QString &zeile)
 {
     QString text;
     QFile alt(pfad);
-    if (alt.exists()) {
+    // A plan file that vanished is not recreated holding just the new line.
+    if (!alt.exists()) {
+        Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + QFile::tr("No such file or directory"),
+                true);
+        return false;
+    }
+    {
         // Never replace a file whose old contents could not be read in full.
         if (!alt.open(QIODevice::ReadOnly)) {
             Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + alt.errorString(), true);
