@@ -103,6 +103,7 @@ private:
     bool ZeileAnhaengen(const QString &pfad, const QString &zeile);
     bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt);
     void PlanAnzeigen();
+    void AuswahlVergessen();
     void setzeFensterTitel();
 
     // Shared dialogs
@@ -110,10 +111,17 @@ private:
     static QString einstellungsVerzeichnis();
 
     // views/ helpers
+    void Verschieben(int von, int nach);
 
     // dialogs/ helpers
 
     // pdf/ helpers
+    QString pdfDateiErfragen();
+    void pdfKopfZeichnen(class PdfDokument &pdf, const QString &ueberschrift, int hoehe);
+    QString pdfFusstext(const QString &titel, quint32 jetztSek);
+    bool pdfSpeichern(const QString &pfad, const QByteArray &inhalt);
+    void pdfZeigen(const QString &pfad);
+    QString txtPdfErr;
 
     // misc/ helpers
 

@@ -83,6 +83,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"MessageBoxes", "toolong", &MainWindow::txtTooLong},
         {"MessageBoxes", "writeerr", &MainWindow::txtWriteErr},
         {"MessageBoxes", "medfull", &MainWindow::txtMedFull},
+        {"MessageBoxes", "pdferr", &MainWindow::txtPdfErr},
         {"infohints", "hint1", &MainWindow::txtHint1},
         {"infohints", "hint2", &MainWindow::txtHint2},
         {"sonst", "pats", &MainWindow::txtPats},

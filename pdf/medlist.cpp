@@ -1,3 +1,78 @@
 #include "app/mainwindow.h"
+#include "pdf/pdfgemeinsam.h"
+#include "planfile/datensatz.h"
+#include "views/prognose.h"
 
-void MainWindow::print_medlist() {}
+namespace {
+constexpr int zeilenHoehe = 300;
+constexpr int kopfOben = 1700;
+constexpr int balkenVoll = 4800;
+} // namespace
+
+void MainWindow::print_medlist()
+{
+    const QString pfad = pdfDateiErfragen();
+    if (pfad.isEmpty())
+        return;
+    const quint32 jetztSek = jetztUnix();
+    const qint32 terminZeit = feld(1, 5).toInt();
+
+    PdfDokument pdf;
+    QPainter &maler = pdf.maler();
+    pdfKopfZeichnen(pdf, txtPdfml, 180);
+
+    const auto kopf = [&](int y) {
+        maler.setFont(PdfSchrift::kopf());
+        pdf.zelle(QRect(500, y, 4800, zeilenHoehe), Qt::AlignHCenter | Qt::AlignVCenter,
+                  txtCol1);
+        pdf.zelleEingepasst(QRect(5300, y, 800, zeilenHoehe), txtCol4);
+        pdf.zelleEingepasst(QRect(6100, y, 1500, zeilenHoehe), txtCol5);
+        pdf.zelleEingepasst(QRect(7600, y, 1500, zeilenHoehe), txtCol6);
+        maler.setFont(PdfSchrift::text());
+    };
+    kopf(kopfOben);
+
+    int letzteOben = kopfOben;
+    for (int i = 2; i < anzahlDatensaetze; ++i) {
+        const QStringList &r = datensaetze[i];
+        const int y = pdf.zeilePlatz(letzteOben + zeilenHoehe, zeilenHoehe, zeilenHoehe, kopf);
+        letzteOben = y;
+        const Prognose p = prognose(r, jetztSek);
+
+        // On-demand medication is never used up: full bar, no weeks, no date.
+        // A stock that has run out draws no bar.
+        int balken = balkenVoll;
+        if (p.verbrauch && p.restTage <= 60)
+            balken = p.restTage > 0 ? 80 * p.restTage : 0;
+        if (balken > 0)
+            maler.fillRect(QRect(500, y, balken, zeilenHoehe), QColor(245, 245, 245));
+
+        // A row without its second text would not say which medication it is.
+        QString text = feldVon(r, 2);
+        if (text.trimmed().isEmpty())
+            text = feldVon(r, 1);
+        maler.drawRect(QRect(500, y, 4800, zeilenHoehe));
+        maler.drawText(QRect(600, y, 4700, zeilenHoehe), Qt::AlignLeft | Qt::AlignVCenter, text);
+
+        pdf.zelleEingepasst(QRect(5300, y, 800, zeilenHoehe),
+                            QString::number(p.bestandHeute, 'g', 4));
+
+        const QRect wochen(6100, y, 1500, zeilenHoehe);
+        const QRect datum(7600, y, 1500, zeilenHoehe);
+        if (p.verbrauch) {
+            pdf.zelleEingepasst(wochen, QString::number(p.wochen, 'f', 1) + "  " + txtWeekse);
+            if (p.wochen < 4.0f)
+                maler.fillRect(datum, Qt::yellow);
+            if (p.leerZeit < terminZeit)
+                maler.fillRect(datum, Qt::red);
+            pdf.zelleEingepasst(datum, ZeitZuDatum(static_cast<quint32>(p.leerZeit)));
+        } else {
+            maler.drawRect(wochen);
+            maler.drawRect(datum);
+        }
+    }
+
+    pdf.fusszeile(letzteOben, pdfFusstext(txtPdfml, jetztSek));
+    if (pdfSpeichern(pfad, pdf.beenden()))
+        pdfZeigen(pfad);
+}

@@ -45,12 +45,28 @@ struct TestZugang
     static QString txtReicht3(MainWindow &w) { return w.txtReicht3; }
     static QString txtWeekse(MainWindow &w) { return w.txtWeekse; }
     static QString txtLafi(MainWindow &w) { return w.txtLafi; }
+    static bool zeileAnhaengen(MainWindow &w, const QString &pfad, const QString &zeile)
+    {
+        return w.ZeileAnhaengen(pfad, zeile);
+    }
+    static bool tabelleSchreiben(MainWindow &w, const QString &pfad, int auslassen = -1)
+    {
+        return w.TabelleSchreiben(pfad, auslassen);
+    }
 
     // views tests
+    static QString txtPats(MainWindow &w) { return w.txtPats; }
+    static QString txtPatgeb(MainWindow &w) { return w.txtPatgeb; }
+    static QString txtMedwahl(MainWindow &w) { return w.txtMedwahl; }
 
     // dialogs tests
+    static QString neueZeile(MainWindow &w) { return w.neueZeile; }
+    static QString txtAbort(MainWindow &w) { return w.txtAbort; }
+    static QString txtDelmed(MainWindow &w) { return w.txtDelmed; }
+    static QString txtNeuTitle(MainWindow &w) { return w.txtNeuTitle; }
 
     // pdf and help tests
+    static QString txtPdfErr(MainWindow &w) { return w.txtPdfErr; }
 };
 
 // A private settings folder and working folder for one test.

@@ -1,0 +1,159 @@
+#include "pdf/pdfgemeinsam.h"
+
+#include "app/mainwindow.h"
+#include "planfile/datensatz.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPen>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace PdfSchrift {
+QFont ueberschrift()
+{
+    return QFont("arial", 14, 75, false);
+}
+QFont text()
+{
+    return QFont("arial", 10, 50, false);
+}
+QFont kopf()
+{
+    return QFont("arial", 10, 75, false);
+}
+QFont klein()
+{
+    return QFont("arial", 8, 0, false);
+}
+QFont fuss()
+{
+    return QFont("arial", 8, 0, true);
+}
+} // namespace PdfSchrift
+
+PdfDokument::PdfDokument()
+    : m_puffer(&m_daten)
+{
+    m_puffer.open(QIODevice::WriteOnly);
+    m_schreiber = std::make_unique<QPdfWriter>(&m_puffer);
+    m_maler.begin(m_schreiber.get());
+    m_maler.setPen(QPen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+}
+
+PdfDokument::~PdfDokument()
+{
+    if (m_maler.isActive())
+        m_maler.end();
+}
+
+int PdfDokument::unterkante() const
+{
+    return m_schreiber->height() - untererRand;
+}
+
+void PdfDokument::neueSeite()
+{
+    m_schreiber->newPage();
+    ++m_seiten;
+}
+
+int PdfDokument::zeilePlatz(int y, int hoehe, int kopfHoehe,
+                            const std::function<void(int)> &kopf)
+{
+    if (y + hoehe <= unterkante())
+        return y;
+    neueSeite();
+    kopf(folgeSeiteOben);
+    return folgeSeiteOben + kopfHoehe;
+}
+
+void PdfDokument::fusszeile(int letzteZeileOben, const QString &text)
+{
+    int y = letzteZeileOben + 1000;
+    if (y + 180 > unterkante()) {
+        neueSeite();
+        y = folgeSeiteOben;
+    }
+    m_maler.setFont(PdfSchrift::fuss());
+    m_maler.setPen(QPen(Qt::darkGray, 1));
+    m_maler.drawText(QRect(500, y, 8600, 180), Qt::AlignHCenter | Qt::AlignVCenter, text);
+}
+
+void PdfDokument::zelle(const QRect &rechteck, int ausrichtung, const QString &text)
+{
+    m_maler.drawRect(rechteck);
+    m_maler.drawText(rechteck, ausrichtung, text);
+}
+
+void PdfDokument::zelleEingepasst(const QRect &rechteck, const QString &text)
+{
+    const QFont vorher = m_maler.font();
+    QFont schrift = vorher;
+    while (schrift.pointSizeF() > 5.0
+           && QFontMetrics(schrift, m_schreiber.get()).horizontalAdvance(text)
+                  > rechteck.width() - 20) {
+        schrift.setPointSizeF(schrift.pointSizeF() - 0.5);
+    }
+    m_maler.setFont(schrift);
+    zelle(rechteck, Qt::AlignHCenter | Qt::AlignVCenter, text);
+    m_maler.setFont(vorher);
+}
+
+QByteArray PdfDokument::beenden()
+{
+    m_maler.end();
+    m_puffer.close();
+    return m_daten;
+}
+
+QString MainWindow::pdfDateiErfragen()
+{
+    return QFileDialog::getSaveFileName(this, "PDF schreiben",
+                                        QFileInfo(aktuelleDatei).absolutePath(), "(*.pdf)");
+}
+
+void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, int hoehe)
+{
+    QPainter &maler = pdf.maler();
+    maler.setFont(PdfSchrift::ueberschrift());
+    maler.drawText(QRect(500, 700, 8600, hoehe), Qt::AlignHCenter | Qt::AlignVCenter,
+                   ueberschrift);
+    maler.setFont(PdfSchrift::text());
+    maler.drawText(QPointF(500.0, 1500.0), txtPats + ": " + feld(1, 1) + ", " + feld(1, 2)
+                                               + "  *" + feld(1, 3));
+}
+
+QString MainWindow::pdfFusstext(const QString &titel, quint32 jetztSek)
+{
+    return titel + " " + txtCreated + ": " + ZeitZuDatum(jetztSek) + " " + txtMit
+           + " Vantorlight - " + programmTitel;
+}
+
+bool MainWindow::pdfSpeichern(const QString &pfad, const QByteArray &inhalt)
+{
+    // Through a temporary file: an old document of that name stays intact
+    // when the new one cannot be written.
+    QSaveFile datei(pfad);
+    datei.setDirectWriteFallback(true);
+    bool ok = datei.open(QIODevice::WriteOnly);
+    if (ok) {
+        ok = datei.write(inhalt) == inhalt.size() && datei.flush()
+             && datei.error() == QFileDevice::NoError;
+        if (ok)
+            ok = datei.commit();
+        else
+            datei.cancelWriting();
+    }
+    if (!ok)
+        Hinweis(txtPdfErr + "\n\n" + pfad + "\n" + datei.errorString(), true);
+    return ok;
+}
+
+void MainWindow::pdfZeigen(const QString &pfad)
+{
+    // A local-file URL keeps "#", "?", "%" and blanks part of the file name.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(pfad).absoluteFilePath()));
+}
