@@ -101,7 +101,9 @@ private:
     QByteArray tabellenText(int auslassen = -1) const;
     bool TabelleSchreiben(const QString &pfad, int auslassen = -1);
     bool ZeileAnhaengen(const QString &pfad, const QString &zeile);
-    bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt);
+    // fehlerText: the message shown on failure (default: the plan-file one)
+    bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
+                        const QString &fehlerText = QString());
     void PlanAnzeigen();
     void AuswahlVergessen();
     void setzeFensterTitel();
@@ -119,7 +121,6 @@ private:
     QString pdfDateiErfragen();
     void pdfKopfZeichnen(class PdfDokument &pdf, const QString &ueberschrift, int hoehe);
     QString pdfFusstext(const QString &titel, quint32 jetztSek);
-    bool pdfSpeichern(const QString &pfad, const QByteArray &inhalt);
     void pdfZeigen(const QString &pfad);
     QString txtPdfErr;
 

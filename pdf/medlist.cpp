@@ -73,6 +73,7 @@ void MainWindow::print_medlist()
     }
 
     pdf.fusszeile(letzteOben, pdfFusstext(txtPdfml, jetztSek));
-    if (pdfSpeichern(pfad, pdf.beenden()))
+    // An old document of that name stays intact when the new one cannot be written.
+    if (DateiSchreiben(pfad, pdf.beenden(), txtPdfErr))
         pdfZeigen(pfad);
 }

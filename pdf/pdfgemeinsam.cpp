@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPen>
-#include <QSaveFile>
 #include <QUrl>
 
 namespace PdfSchrift {
@@ -130,26 +129,6 @@ QString MainWindow::pdfFusstext(const QString &titel, quint32 jetztSek)
 {
     return titel + " " + txtCreated + ": " + ZeitZuDatum(jetztSek) + " " + txtMit
            + " Vantorlight - " + programmTitel;
-}
-
-bool MainWindow::pdfSpeichern(const QString &pfad, const QByteArray &inhalt)
-{
-    // Through a temporary file: an old document of that name stays intact
-    // when the new one cannot be written.
-    QSaveFile datei(pfad);
-    datei.setDirectWriteFallback(true);
-    bool ok = datei.open(QIODevice::WriteOnly);
-    if (ok) {
-        ok = datei.write(inhalt) == inhalt.size() && datei.flush()
-             && datei.error() == QFileDevice::NoError;
-        if (ok)
-            ok = datei.commit();
-        else
-            datei.cancelWriting();
-    }
-    if (!ok)
-        Hinweis(txtPdfErr + "\n\n" + pfad + "\n" + datei.errorString(), true);
-    return ok;
 }
 
 void MainWindow::pdfZeigen(const QString &pfad)

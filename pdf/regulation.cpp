@@ -59,6 +59,7 @@ void MainWindow::print_regulation()
     }
 
     pdf.fusszeile(letzteOben, pdfFusstext(txtTab2, jetztSek));
-    if (pdfSpeichern(pfad, pdf.beenden()))
+    // An old document of that name stays intact when the new one cannot be written.
+    if (DateiSchreiben(pfad, pdf.beenden(), txtPdfErr))
         pdfZeigen(pfad);
 }

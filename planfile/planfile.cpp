@@ -109,7 +109,8 @@ bool MainWindow::ZeileAnhaengen(const QString &pfad, const QString &zeile)
     return DateiSchreiben(pfad, text.toUtf8());
 }
 
-bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt)
+bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
+                                const QString &fehlerText)
 {
     // Written to a temporary file and renamed over the plan, so a crash or a
     // full disk never leaves half a plan. A short write or a failed flush
@@ -125,7 +126,10 @@ bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt)
         else
             datei.cancelWriting();
     }
-    if (!ok)
-        Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + datei.errorString(), true);
+    if (!ok) {
+        Hinweis((fehlerText.isNull() ? txtWriteErr : fehlerText) + "\n\n" + pfad + "\n"
+                    + datei.errorString(),
+                true);
+    }
     return ok;
 }

@@ -201,31 +201,18 @@ void TestFehler::volleFestplatte()
 {
     QFETCH(Befehl, befehl);
     QFETCH(bool, termin);
-    if (!alsRoot())
-        QSKIP("needs root to mount a small tmpfs");
     TestUmgebung u;
-    const QString mnt = u.arbeitsVerzeichnis() + "/klein";
-    QDir().mkpath(mnt);
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mnt}) != 0)
-        QSKIP("tmpfs cannot be mounted here");
-    struct Aushaengen
-    {
-        QString pfad;
-        ~Aushaengen() { QProcess::execute("umount", {pfad}); }
-    } aushaengen{mnt};
+    const KleinesDateisystem klein(u.arbeitsVerzeichnis() + "/klein");
+    if (!klein.bereit())
+        QSKIP("needs root to mount a small tmpfs");
+    const QString mnt = klein.pfad();
 
     const QByteArray alt = altPlan(termin);
     const QString pfad = mnt + "/p.medat";
     dateiSchreiben(pfad, alt);
     u.vorbereiten(pfad);
     MainWindow w;
-    {
-        QFile fueller(mnt + "/fueller");
-        QVERIFY(fueller.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(256, 'x');
-        while (fueller.write(block) == block.size()) {
-        }
-    }
+    klein.fuellen();
     MeldungsWaechter waechter;
     befehl(w);
     QVERIFY(!waechter.meldungen.isEmpty());

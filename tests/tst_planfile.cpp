@@ -310,18 +310,11 @@ void TestPlanDatei::schreibfehlerOrdner()
 
 void TestPlanDatei::volleFestplatte()
 {
-    if (!alsRoot())
-        QSKIP("needs root to mount a small tmpfs");
     TestUmgebung u;
-    const QString mnt = u.arbeitsVerzeichnis() + "/klein";
-    QDir().mkpath(mnt);
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mnt}) != 0)
-        QSKIP("tmpfs cannot be mounted here");
-    struct Aushaengen
-    {
-        QString pfad;
-        ~Aushaengen() { QProcess::execute("umount", {pfad}); }
-    } aushaengen{mnt};
+    const KleinesDateisystem klein(u.arbeitsVerzeichnis() + "/klein");
+    if (!klein.bereit())
+        QSKIP("needs root to mount a small tmpfs");
+    const QString mnt = klein.pfad();
 
     const QByteArray alt = plan3();
     const QString pfad = mnt + "/p.medat";
@@ -329,13 +322,7 @@ void TestPlanDatei::volleFestplatte()
     u.vorbereiten(pfad);
     MainWindow w;
     // Fill the rest of the disk, then make the plan larger than what is left.
-    {
-        QFile fueller(mnt + "/fueller");
-        QVERIFY(fueller.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(512, 'x');
-        while (fueller.write(block) == block.size()) {
-        }
-    }
+    klein.fuellen();
     QStringList gross = TestZugang::datensatz(w, 2);
     gross[2] = QString(3000, 'b');
     TestZugang::setzeDatensatz(w, 2, gross);

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -195,6 +196,31 @@ UrlFaenger::~UrlFaenger()
 void UrlFaenger::oeffnen(const QUrl &url)
 {
     urls << url;
+}
+
+KleinesDateisystem::KleinesDateisystem(const QString &ordner)
+    : m_pfad(ordner)
+{
+    QDir().mkpath(m_pfad);
+    m_bereit = ::geteuid() == 0
+               && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", m_pfad})
+                      == 0;
+}
+
+KleinesDateisystem::~KleinesDateisystem()
+{
+    if (m_bereit)
+        QProcess::execute("umount", {m_pfad});
+}
+
+void KleinesDateisystem::fuellen() const
+{
+    QFile fueller(m_pfad + "/fueller");
+    if (!fueller.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(256, 'x');
+    while (fueller.write(block) == block.size()) {
+    }
 }
 
 bool alsRoot()

@@ -144,6 +144,22 @@ public Q_SLOTS:
     void oeffnen(const QUrl &url);
 };
 
+// A tmpfs of 8 KiB below `ordner`, filled up on request; unmounted at the end.
+// Mounting needs root: check bereit() and skip otherwise.
+class KleinesDateisystem
+{
+public:
+    explicit KleinesDateisystem(const QString &ordner);
+    ~KleinesDateisystem();
+    bool bereit() const { return m_bereit; }
+    QString pfad() const { return m_pfad; }
+    void fuellen() const; // writes a filler file until the disk is full
+
+private:
+    QString m_pfad;
+    bool m_bereit = false;
+};
+
 // Whether the tests run as root (permission-based failures cannot be provoked then).
 bool alsRoot();
 
