@@ -157,12 +157,12 @@ void MainWindow::MenueBauen(const QString &sprache)
     auto *leiste = new QMenuBar(this);
     leiste->setObjectName("menuBar");
 
-    auto eintrag = [this](QMenu *menue, const QString &name, const QString &text,
+    auto eintrag = [](QMenu *menue, const QString &name, const QString &text,
                           const char *kurz = nullptr) {
         QAction *aktion = menue->addAction(text);
         aktion->setObjectName(name);
         if (kurz)
-            aktion->setShortcut(QKeySequence(tr(kurz)));
+            aktion->setShortcut(QKeySequence(MainWindow::tr(kurz)));
         return aktion;
     };
 

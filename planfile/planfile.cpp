@@ -8,18 +8,25 @@
 
 void MainWindow::DatenEinlesen(QString fileDatei)
 {
+    // The table stays as it was. If it came from this very file, which now
+    // holds something it cannot read, writing it back would destroy that.
+    const auto fehlgeschlagen = [&] {
+        if (QFileInfo::exists(fileDatei)
+            && QFileInfo(fileDatei).absoluteFilePath() == tabellenDatei)
+            tabellenDatei.clear();
+    };
     QFile datei(fileDatei);
     if (!datei.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+        return fehlgeschlagen();
     const QByteArray bytes = datei.readAll();
     if (datei.error() != QFileDevice::NoError)
-        return;
+        return fehlgeschlagen();
     datei.close();
 
     const QStringList zeilen = planZeilen(planTextDekodieren(bytes));
     if (zeilen.size() > maxDatensaetze) {
         Hinweis(txtTooLong + "\n\n" + fileDatei, true);
-        return;
+        return fehlgeschlagen();
     }
     anzahlDatensaetze = zeilen.size();
     for (int i = 0; i < anzahlDatensaetze; ++i)

@@ -354,6 +354,18 @@ void TestPlanDatei::keinUeberschreibenNachFehlschlag()
         QCOMPARE(dateiLesen(zuLang), lang);
         QCOMPARE(dateiLesen(pfad), plan3());
     }
+    // The open plan grew beyond the table meanwhile: reloading it fails, and
+    // the old table must not be written over the longer file.
+    u.vorbereiten(pfad);
+    MainWindow w;
+    const QByteArray gewachsen = plan3() + lang;
+    dateiSchreiben(pfad, gewachsen);
+    {
+        DialogHelfer helfer(dialogSchliessen);
+        laden(w, pfad);
+    }
+    kind<QAction>(&w, "menu13")->trigger();
+    QCOMPARE(dateiLesen(pfad), gewachsen);
 }
 
 QTEST_MAIN(TestPlanDatei)

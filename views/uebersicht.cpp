@@ -24,11 +24,12 @@ void MainWindow::UebersichtFuellen()
     const bool terminGesetzt = feld(1, 4).toInt() == 1;
     const qint32 terminZeit = feld(1, 5).toInt();
 
+    // All rows at once: each inserted row would move every bar above it again.
+    tabelleUebersicht->setRowCount(qMax(0, anzahlDatensaetze - 2));
     for (int i = 2; i < anzahlDatensaetze; ++i) {
         const QStringList &r = datensaetze[i];
         const Prognose p = prognose(r, jetztSek);
-        const int zeile = tabelleUebersicht->rowCount();
-        tabelleUebersicht->insertRow(zeile);
+        const int zeile = i - 2;
         tabelleUebersicht->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
         tabelleUebersicht->setItem(zeile, 1, new QTableWidgetItem(feldVon(r, 2)));
         tabelleUebersicht->setItem(zeile, 2, zentriert(QString::number(p.bestandHeute, 'g', 4)));

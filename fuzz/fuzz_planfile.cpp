@@ -1,0 +1,167 @@
+// Arbitrary bytes as a plan file: loading, every view, the forecast, moves and
+// compaction must neither crash nor lose or garble what they write.
+#include "fuzzumgebung.h"
+
+#include "planfile/datensatz.h"
+#include "support/testsupport.h"
+#include "views/prognose.h"
+
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTableWidget>
+
+#include <cstdint>
+
+namespace {
+
+// Lines in the file as a line reader sees them, counted on the bytes alone:
+// no decoding turns anything into or out of a 0x0A byte.
+int zeilenIn(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    if (bytes.isEmpty())
+        return 0;
+    return bytes.count('\n') + (bytes.endsWith('\n') ? 0 : 1);
+}
+
+QByteArray tabellenBytes(MainWindow &w)
+{
+    QString text;
+    for (int i = 0; i < TestZugang::anzahl(w); ++i) {
+        for (const QString &f : TestZugang::datensatz(w, i))
+            text += f + ';';
+        text += '\n';
+    }
+    return text.toUtf8();
+}
+
+void prognosenRechnen(MainWindow &w)
+{
+    const quint32 zeiten[] = {0u, 1u, 86399u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, jetztUnix()};
+    for (int i = 2; i < TestZugang::anzahl(w); ++i) {
+        const QStringList r = TestZugang::datensatz(w, i);
+        for (quint32 jetzt : zeiten) {
+            const Prognose p = prognose(r, jetzt);
+            FUZZ_PRUEFEN(p.verbrauch == !(p.taeglich == 0.0f), "on-demand flag");
+            FUZZ_PRUEFEN(p.balken <= 100, "bar value above 100");
+            TestZugang::zeitZuDatum(w, static_cast<quint32>(p.leerZeit));
+        }
+        for (int f = 7; f <= 10; ++f)
+            TestZugang::dosisText(w, feldVon(r, f).toFloat());
+    }
+}
+
+void ansichtenPruefen(MainWindow &w)
+{
+    const int medikamente = qMax(0, TestZugang::anzahl(w) - 2);
+    FUZZ_PRUEFEN(w.findChild<QTableWidget *>("tabelleUebersicht")->rowCount() == medikamente,
+                 "overview rows");
+    FUZZ_PRUEFEN(w.findChild<QTableWidget *>("tabelleVerordnungsplan")->rowCount()
+                     <= medikamente,
+                 "regimen rows");
+    FUZZ_PRUEFEN(w.findChild<QListWidget *>("listBox")->count() == medikamente,
+                 "medication list rows");
+}
+
+void kompaktPruefen(MainWindow &w)
+{
+    for (int i = 0; i < TestZugang::anzahl(w); ++i) {
+        const QStringList r = TestZugang::datensatz(w, i);
+        FUZZ_PRUEFEN(r.size() == 12, "record not trimmed to 12 fields");
+        FUZZ_PRUEFEN(r.at(0) == QString::number(i + 1), "record number");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::einrichten("de");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *daten, std::size_t groesse)
+{
+    MainWindow &w = fuzz::fenster();
+    const QString plan = fuzz::planPfad();
+    const QByteArray eingabe(reinterpret_cast<const char *>(daten), static_cast<int>(groesse));
+    auto *reiter = w.findChild<QTabWidget *>("tabReiter");
+    auto *liste = w.findChild<QListWidget *>("listBox");
+
+    // Every input starts from an empty table and empty widgets, so a refused
+    // load leaves the same state behind each time, and the radio buttons do
+    // not carry the last input's appointment flag into this one.
+    TestZugang::setzeAnzahl(w, 0);
+    TestZugang::setzeAktuelleNummer(w, QString());
+    reiter->setCurrentIndex(0);
+    fuzz::aufrufen("PatDatenFuellen");
+    fuzz::aufrufen("ListBoxFuellen");
+
+    fuzz::schreiben(plan, eingabe);
+    const int boxenVorher = fuzz::geschlosseneDialoge();
+    fuzz::aufrufen("DatenEinlesen", plan);
+    const int zeilen = zeilenIn(eingabe);
+    const bool geladen = zeilen <= MainWindow::maxDatensaetze;
+    if (geladen) {
+        FUZZ_PRUEFEN(TestZugang::anzahl(w) == zeilen, "line count after loading");
+    } else {
+        FUZZ_PRUEFEN(fuzz::geschlosseneDialoge() > boxenVorher, "too long a plan without a word");
+        FUZZ_PRUEFEN(TestZugang::anzahl(w) == 0, "refused load changed the table");
+    }
+
+    fuzz::aufrufen("PatDatenFuellen");
+    fuzz::aufrufen("UebersichtFuellen");
+    fuzz::aufrufen("VerordnungsplanFuellen");
+    fuzz::aufrufen("ListBoxFuellen");
+    ansichtenPruefen(w);
+    prognosenRechnen(w);
+
+    // Each step below refills views; a GUI harness is slow, so every input
+    // takes one move only, chosen by its length.
+    const int medikamente = qMax(0, TestZugang::anzahl(w) - 2);
+    for (int zeile : {-1, medikamente - 1, medikamente})
+        fuzz::aufrufen("comboAuswahl", zeile);
+    for (int seite : {2, 0})
+        reiter->setCurrentIndex(seite);
+    if (medikamente >= 2) {
+        const bool hoch = eingabe.size() % 2 == 0;
+        liste->setCurrentRow(hoch ? medikamente - 1 : 0);
+        fuzz::aufrufen(hoch ? "umsortieren" : "umsortieren2");
+    }
+    fuzz::aufrufen("PatDatenAendern");
+    // The list of plan files: naming the open file reloads it from disk.
+    fuzz::aufrufen("Datei_AusListeOeffnen", QStringLiteral("plan.medat"));
+    ansichtenPruefen(w);
+
+    fuzz::aufrufen("aufraeumen");
+    if (!geladen) {
+        fuzz::aufraeumenNachEingabe();
+        return 0;
+    }
+    const int anzahl = TestZugang::anzahl(w);
+    kompaktPruefen(w);
+    if (anzahl < 2) {
+        // Not a plan: nothing may have been written over it.
+        FUZZ_PRUEFEN(fuzz::lesen(plan) == eingabe, "file that holds no plan was changed");
+        fuzz::aufraeumenNachEingabe();
+        return 0;
+    }
+
+    const QByteArray erste = fuzz::lesen(plan);
+    FUZZ_PRUEFEN(erste == tabellenBytes(w), "file differs from the compacted table");
+    QStringList vorher[MainWindow::maxDatensaetze];
+    for (int i = 0; i < anzahl; ++i)
+        vorher[i] = TestZugang::datensatz(w, i);
+
+    fuzz::aufrufen("DatenEinlesen", plan);
+    FUZZ_PRUEFEN(TestZugang::anzahl(w) == anzahl, "line count after reading back");
+    for (int i = 0; i < anzahl; ++i)
+        FUZZ_PRUEFEN(TestZugang::datensatz(w, i) == vorher[i] + QStringList{QString()},
+                     "record changed on its way through the file");
+    fuzz::aufrufen("aufraeumen");
+    FUZZ_PRUEFEN(fuzz::lesen(plan) == erste, "second compaction changed the file");
+
+    fuzz::aufraeumenNachEingabe();
+    return 0;
+}
