@@ -121,7 +121,8 @@ MainWindow::MainWindow(QWidget *parent)
     labPatient->setFont(patientSchrift);
     labPatient->setGeometry(40, 45, 1120, 30);
     labPatient->setStyleSheet("background-color:white; border:1px solid gray;");
-    labPatient->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Absolute: Persian text would otherwise flip to the other side, under labDatum.
+    labPatient->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
 
     labDatum = new QLabel(this);
     labDatum->setObjectName("labDatum");
@@ -130,7 +131,7 @@ MainWindow::MainWindow(QWidget *parent)
     labDatum->setFont(datumSchrift);
     labDatum->setGeometry(600, 46, 559, 28);
     labDatum->setStyleSheet("background-color:white");
-    labDatum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    labDatum->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
 
     jetztText = jetzt.toString("dd.MM.yyyy - hh:mm:ss");
 

@@ -40,7 +40,7 @@ QLabel *feldLabel(QWidget *eltern, const QString &text, const QRect &rechteck, Q
 {
     auto *label = new QLabel(text, eltern);
     label->setGeometry(rechteck);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
     if (!stil.isEmpty())
         label->setStyleSheet(stil);
     label->setBuddy(feld);
@@ -130,7 +130,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     listBox->setObjectName("listBox");
     auto *waehler = new QLabel(txtChooser + ":", auswahl);
     waehler->setGeometry(0, 30, 95, 40);
-    waehler->setAlignment(Qt::AlignRight);
+    waehler->setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     waehler->setStyleSheet("color:black;");
     waehler->setBuddy(listBox);
     listBox->setGeometry(100, 30, 200, 127);

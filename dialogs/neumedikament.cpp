@@ -15,7 +15,7 @@ QLabel *rechtsLabel(QWidget *eltern, const QString &text, const QRect &rechteck)
 {
     auto *label = new QLabel(text, eltern);
     label->setGeometry(rechteck);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
     return label;
 }
 
