@@ -4,7 +4,6 @@
 #include <QActionGroup>
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -137,19 +136,12 @@ void TestStart::fensterRahmen()
     QCOMPARE(w.minimumSize(), QSize(1200, 700));
     QCOMPARE(w.maximumSize(), QSize(1200, 700));
 
-    auto *tabs = kind<QTabWidget>(&w, "tabReiter");
-    QCOMPARE(tabs->count(), 3);
-    QCOMPARE(tabs->geometry(), QRect(20, 95, 1160, 590));
-
-    auto *uebersicht = kind<QTableWidget>(&w, "tabelleUebersicht");
-    auto *plan = kind<QTableWidget>(&w, "tabelleVerordnungsplan");
-    QCOMPARE(uebersicht->columnCount(), 5);
-    QCOMPARE(plan->columnCount(), 6);
-    QCOMPARE(uebersicht->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(plan->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(uebersicht->horizontalHeader()->sectionResizeMode(1), QHeaderView::Stretch);
-    QCOMPARE(plan->horizontalHeader()->sectionResizeMode(1), QHeaderView::Stretch);
-    QCOMPARE(uebersicht->horizontalHeaderItem(2)->text(), QString("Bestand"));
+    QCOMPARE(kind<QTabWidget>(&w, "tabReiter")->count(), 3);
+    // Cells cannot be edited in place.
+    QCOMPARE(kind<QTableWidget>(&w, "tabelleUebersicht")->editTriggers(),
+             QAbstractItemView::NoEditTriggers);
+    QCOMPARE(kind<QTableWidget>(&w, "tabelleVerordnungsplan")->editTriggers(),
+             QAbstractItemView::NoEditTriggers);
 
     // Shortcuts as the menus promise them.
     const QList<QPair<const char *, const char *>> kuerzel = {
