@@ -30,27 +30,6 @@ QByteArray altPlan(bool termin)
     return planMit({"Muster", "Erika", "01.02.1950", termin ? "1" : "0", "1790000000"}, meds);
 }
 
-// Closes every message box that comes up and keeps its text.
-class MeldungsWaechter : public QObject
-{
-public:
-    MeldungsWaechter()
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                meldungen << box->text();
-                dialogSchliessen(box);
-            }
-        });
-        m_timer.start();
-    }
-    QStringList meldungen;
-
-private:
-    QTimer m_timer;
-};
-
 void waehle(MainWindow &w, int zeile)
 {
     kind<QTabWidget>(&w, "tabReiter")->setCurrentIndex(2);

@@ -15,20 +15,6 @@
 namespace {
 const QString anleitung = "Tablora_Anleitung.pdf";
 
-// Closes every modal box that comes up while the timer lives, noting its text.
-std::unique_ptr<QTimer> meldungenSchliessen(QStringList &gesehen)
-{
-    auto uhr = std::make_unique<QTimer>();
-    QObject::connect(uhr.get(), &QTimer::timeout, [&gesehen] {
-        if (QWidget *d = QApplication::activeModalWidget()) {
-            gesehen << nachrichtText(d);
-            dialogSchliessen(d);
-        }
-    });
-    uhr->start(20);
-    return uhr;
-}
-
 QStringList dateienUnter(const QString &verzeichnis)
 {
     QStringList liste;
@@ -80,8 +66,7 @@ void TestHilfe::hilfeOeffnetAnleitung()
         einstellungen = ort + "/Tablora";
     }
     UrlFaenger viewer;
-    QStringList meldungen;
-    const auto waechter = meldungenSchliessen(meldungen); // a first run: the copy is made
+    const MeldungsWaechter waechter; // a first run: the copy is made
     MainWindow w;
     const QString kopie = einstellungen + "/data/" + anleitung;
     QVERIFY(QFileInfo(kopie).isFile());
@@ -126,10 +111,9 @@ void TestHilfe::reparatur()
         w.show();
         QCOMPARE(TestZugang::aktuelleDatei(w), plan);
         const QStringList vorher = dateienUnter(env.settingsVerzeichnis());
-        QStringList meldungen;
-        std::unique_ptr<QTimer> waechter;
+        const MeldungsWaechter waechter;
+        const QStringList &meldungen = waechter.meldungen;
         DialogHelfer helfer([&](QWidget *d) {
-            waechter = meldungenSchliessen(meldungen);
             if (knopf.isEmpty())
                 d->close();
             else
@@ -161,10 +145,9 @@ void TestHilfe::reparatur()
     }
 
     // The next start is a first run: the default plan, without a message.
-    QStringList meldungen;
-    const auto waechter = meldungenSchliessen(meldungen);
+    const MeldungsWaechter waechter;
     MainWindow neu;
-    QVERIFY2(meldungen.isEmpty(), qPrintable(meldungen.join(" | ")));
+    QVERIFY2(waechter.meldungen.isEmpty(), qPrintable(waechter.meldungen.join(" | ")));
     const QString standard = env.programmDaten() + "default.medat";
     QSettings pfade(env.datenVerzeichnis() + "meddata.ini", QSettings::IniFormat);
     QCOMPARE(pfade.value("Pfade/letzteDatei").toString(), standard);

@@ -180,15 +180,8 @@ void TestPatDaten::keinGeladenerPlan()
     const QByteArray aInhalt = planMit(patient("0", "0"), {medA});
     Fenster f(aInhalt, inhalt);
     // Every message box is noted and closed, so none can hang the test.
-    QStringList meldungen;
-    QTimer waechter;
-    QObject::connect(&waechter, &QTimer::timeout, [&meldungen] {
-        if (QWidget *d = QApplication::activeModalWidget()) {
-            meldungen << nachrichtText(d);
-            dialogSchliessen(d);
-        }
-    });
-    waechter.start(50);
+    MeldungsWaechter waechter;
+    QStringList &meldungen = waechter.meldungen;
     f.planB();
     QCOMPARE(meldungen.size(), inhalt.size() > aInhalt.size() ? 1 : 0);
     meldungen.clear();

@@ -147,6 +147,18 @@ void DialogHelfer::pruefe()
     });
 }
 
+MeldungsWaechter::MeldungsWaechter()
+    : m_timer(new QTimer(this))
+{
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            meldungen << box->text();
+            dialogSchliessen(box);
+        }
+    });
+    m_timer->start(20);
+}
+
 void dialogSchliessen(QWidget *dialog)
 {
     if (auto *box = qobject_cast<QMessageBox *>(dialog)) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -34,7 +35,6 @@ struct TestZugang
     static QString zahlText(MainWindow &w, const QString &s) { return w.zahlText(s); }
     static QString freiText(MainWindow &w, const QString &s) { return w.freiText(s); }
     static QString umlauteText(MainWindow &w, const QString &s) { return w.umlauteText(s); }
-    static QString text(MainWindow &w, QString MainWindow::*m) { return w.*m; }
     static QString txtNoDat(MainWindow &w) { return w.txtNoDat; }
     static QString txtNewstart(MainWindow &w) { return w.txtNewstart; }
     static QString txtTooLong(MainWindow &w) { return w.txtTooLong; }
@@ -123,6 +123,18 @@ private:
     bool m_erledigt = false;
     QString m_text;
     QString m_titel;
+};
+
+// Closes every message box that comes up while it lives, noting its text;
+// other dialogs are left to the test.
+class MeldungsWaechter : public QObject
+{
+public:
+    MeldungsWaechter();
+    QStringList meldungen;
+
+private:
+    QTimer *m_timer;
 };
 
 // Closes a QMessageBox (or any dialog) with its default / reject.
