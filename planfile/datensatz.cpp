@@ -1,5 +1,6 @@
 #include "planfile/datensatz.h"
 
+#include <QFileInfo>
 #include <QTextCodec>
 
 #include <cmath>
@@ -55,4 +56,11 @@ QStringList planZeilen(const QString &text)
             zeile.chop(1);
     }
     return zeilen;
+}
+
+QString mitEndung(const QString &pfad, const QString &endung)
+{
+    if (pfad.isEmpty() || !QFileInfo(pfad).suffix().isEmpty())
+        return pfad;
+    return pfad + endung;
 }

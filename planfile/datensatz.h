@@ -23,4 +23,8 @@ QString planTextDekodieren(const QByteArray &bytes);
 // Lines as a text-mode line reader gives them ("\r\n" and "\n" ends, no empty last line).
 QStringList planZeilen(const QString &text);
 
+// A file name typed without extension gets `endung` (".medat", ".pdf" ...);
+// a name with an extension of its own is kept as typed.
+QString mitEndung(const QString &pfad, const QString &endung);
+
 #endif
