@@ -175,7 +175,7 @@ void MainWindow::MenueBauen(const QString &sprache)
             &MainWindow::Datei_Oeffnen);
     if (!istVorlage(aktuelleDatei)) {
         connect(eintrag(datei, "menu13", txtMenu13, "CTRL+S"), &QAction::triggered, this,
-                &MainWindow::aufraeumen);
+                &MainWindow::PlanKompaktieren);
     }
     connect(eintrag(datei, "menu14", txtMenu14, "SHIFT+CTRL+S"), &QAction::triggered, this,
             &MainWindow::Datei_Speichern_unter);
@@ -223,6 +223,18 @@ void MainWindow::MenueBauen(const QString &sprache)
 bool MainWindow::istVorlage(const QString &pfad) const
 {
     return pfad == standardPlan || pfad == musterPlan;
+}
+
+// The same file however its path is spelled (relative, "..", a link).
+bool MainWindow::istVorlagenDatei(const QString &pfad) const
+{
+    const auto echt = [](const QString &p) {
+        const QFileInfo info(p);
+        const QString kanonisch = info.canonicalFilePath();
+        return kanonisch.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : kanonisch;
+    };
+    const QString ziel = echt(pfad);
+    return ziel == echt(standardPlan) || ziel == echt(musterPlan);
 }
 
 void MainWindow::setzeFensterTitel()

@@ -92,6 +92,7 @@ private:
     void MenueBauen(const QString &sprache);
     void SeiteDreiBauen(QWidget *seite);
     bool istVorlage(const QString &pfad) const;
+    bool istVorlagenDatei(const QString &pfad) const;
 
     // Plan file access (planfile/)
     QString feld(int index, int nummer) const;
@@ -105,6 +106,13 @@ private:
     bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
                         const QString &fehlerText = QString());
     void PlanAnzeigen();
+    // Templates are never written: before the first change of one, the plan
+    // gets a file of the user's own. False when the user cancelled.
+    bool VorlageAblegen();
+    bool PlanAblegen(const QString &pfad);
+    void PlanKompaktieren();
+    QString speicherDateiErfragen(const QString &titel, const QString &start,
+                                  const QString &filter, const QString &endung);
     void AuswahlVergessen();
     void setzeFensterTitel();
 
@@ -162,7 +170,7 @@ private:
     QString txtMedwahl, txtPatdat, txtName, txtFirstname, txtBirth, txtSavebutton, txtDocterm,
         txtTermplan, txtYes, txtNo, txtHints, txtSavedbutton, txtChooser, txtDpu, txtUpb,
         txtCurstate, txtUnit, txtExpart, txtMenundos, txtNewmed, txtApo, txtSach, txtDelmed;
-    QString txtOpenf, txtSaved;
+    QString txtOpenf, txtSaved, txtPlanFilter, txtPlanName;
     QString txtNeuTitle, txtField1, txtFirsttake, txtHalftext, txtEnter, txtAbort;
     QString txtNoDat, txtLafi, txtNewstart, txtTooLong, txtWriteErr, txtMedFull;
     QString txtHint1, txtHint2;

@@ -33,7 +33,7 @@ QLineEdit *zahlFeld(QWidget *eltern, const char *name, const QString &text, cons
 void MainWindow::butApotheke_clicked()
 {
     const int index = gewaehlterIndex();
-    if (index < 0 || !tabelleHaeltPlan())
+    if (index < 0 || !VorlageAblegen() || !tabelleHaeltPlan())
         return;
     const Prognose p = prognose(datensaetze[index], jetztUnix());
 

@@ -31,7 +31,12 @@ void MainWindow::butEntfernen_clicked()
 {
     // Offered only where the removal below would act.
     const int index = gewaehlterIndex();
-    if (index < 0 || feld(index, 0) != aktuelleNummer || !tabelleHaeltPlan())
+    if (index < 0 || feld(index, 0) != aktuelleNummer)
+        return;
+    // Only a removal that can happen asks for a file of the user's own.
+    if (anzahlDatensaetze > 3 && !VorlageAblegen())
+        return;
+    if (!tabelleHaeltPlan())
         return;
 
     QDialog dialog;

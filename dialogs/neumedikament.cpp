@@ -33,7 +33,7 @@ void MainWindow::butMedNeu_clicked()
 {
     // A line appended to a file that is not the loaded plan (missing, too long
     // to load) would land where no header and patient record precede it.
-    if (!tabelleHaeltPlan())
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
     if (anzahlDatensaetze - 2 >= maxMedikamente) {
         Hinweis(txtMedFull);

@@ -71,6 +71,8 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Groupboxen", "delmed", &MainWindow::txtDelmed},
         {"Dialogs", "openf", &MainWindow::txtOpenf},
         {"Dialogs", "saved", &MainWindow::txtSaved},
+        {"Dialogs", "planfilter", &MainWindow::txtPlanFilter},
+        {"Dialogs", "planname", &MainWindow::txtPlanName},
         {"NewMedWin", "title", &MainWindow::txtNeuTitle},
         {"NewMedWin", "field1", &MainWindow::txtField1},
         {"NewMedWin", "firsttake", &MainWindow::txtFirsttake},

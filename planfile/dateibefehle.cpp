@@ -73,24 +73,99 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     ListBoxFuellen();
 }
 
+// A file dialog that adds `endung` to a name typed without one before it asks
+// whether to replace an existing file; mitEndung covers dialogs that do not.
+QString MainWindow::speicherDateiErfragen(const QString &titel, const QString &start,
+                                          const QString &filter, const QString &endung)
+{
+    QFileDialog dialog(this, titel, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(endung.mid(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return mitEndung(dialog.selectedFiles().constFirst(), endung);
+}
+
 void MainWindow::Datei_Speichern_unter()
 {
-    const QString name = QFileDialog::getSaveFileName(this, txtSaved, dokumentePfad, "(*.db)");
-    if (name.isEmpty())
-        return;
-    if (!TabelleSchreiben(name) || !QFileInfo(name).isFile())
-        return;
-    dokumentePfad = QFileInfo(name).absoluteFilePath();
-    aktuelleDatei = name;
-    tabellenDatei = QFileInfo(name).absoluteFilePath();
+    const QString name =
+        speicherDateiErfragen(txtSaved, dokumentePfad, txtPlanFilter, QStringLiteral(".medat"));
+    if (!name.isEmpty())
+        PlanAblegen(name);
+}
+
+// Writes the table to `pfad` and goes on with that file.
+bool MainWindow::PlanAblegen(const QString &pfad)
+{
+    if (!TabelleSchreiben(pfad) || !QFileInfo(pfad).isFile())
+        return false;
+    dokumentePfad = QFileInfo(pfad).absoluteFilePath();
+    aktuelleDatei = pfad;
+    tabellenDatei = QFileInfo(pfad).absoluteFilePath();
     {
         QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
         pfade.beginGroup("Pfade");
         pfade.setValue("letzteDatei", aktuelleDatei);
         pfade.endGroup();
-        aufraeumen();
-        setzeFensterTitel();
     }
+    aufraeumen();
+    setzeFensterTitel();
+    return true;
+}
+
+namespace {
+// "Musterfrau_Erika" from the patient's names, without characters a file name
+// cannot hold.
+QString dateinameAus(const QStringList &teile)
+{
+    QStringList sauber;
+    for (QString teil : teile) {
+        for (QChar &c : teil) {
+            if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+                c = QLatin1Char('_');
+        }
+        teil = teil.trimmed();
+        if (!teil.isEmpty())
+            sauber << teil;
+    }
+    return sauber.join(QLatin1Char('_'));
+}
+} // namespace
+
+bool MainWindow::VorlageAblegen()
+{
+    if (!istVorlagenDatei(aktuelleDatei))
+        return true;
+    const QString dokumente = QDir::homePath() + "/Documents";
+    QDir().mkpath(dokumente);
+    QString name = dateinameAus({editName ? editName->text() : feld(1, 1),
+                                 editVorname ? editVorname->text() : feld(1, 2)});
+    if (name.isEmpty())
+        name = txtPlanName;
+    const QString ziel = speicherDateiErfragen(txtSaved, dokumente + "/" + name + ".medat",
+                                               txtPlanFilter, QStringLiteral(".medat"));
+    if (ziel.isEmpty() || istVorlagenDatei(ziel))
+        return false;
+    const qint32 alteAnzahl = anzahlDatensaetze;
+    if (anzahlDatensaetze < 2) {
+        // A missing or unreadable template: the plan starts with a header and
+        // an empty patient record.
+        datensaetze[0] = QStringList{"1", "Tablora"};
+        datensaetze[1] = QStringList{"2", QString(), QString(), QString(), "0", "0"};
+        anzahlDatensaetze = 2;
+    }
+    if (PlanAblegen(ziel))
+        return true;
+    anzahlDatensaetze = alteAnzahl;
+    return false;
+}
+
+// CTRL+S: a template first gets its own file, which is then written compacted.
+void MainWindow::PlanKompaktieren()
+{
+    if (VorlageAblegen())
+        aufraeumen();
 }
 
 void MainWindow::ListBoxDatFuellen()

@@ -122,6 +122,11 @@ bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
     // Written to a temporary file and renamed over the plan, so a crash or a
     // full disk never leaves half a plan. A short write or a failed flush
     // cancels: commit() alone would report success over a truncated file.
+    // The shipped templates stay as shipped, whatever path led to them.
+    if (istVorlagenDatei(pfad)) {
+        Hinweis((fehlerText.isNull() ? txtWriteErr : fehlerText) + "\n\n" + pfad, true);
+        return false;
+    }
     QSaveFile datei(pfad);
     datei.setDirectWriteFallback(true);
     bool ok = datei.open(QIODevice::WriteOnly);

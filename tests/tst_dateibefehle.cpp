@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void dateiListe();
     void medikamentenListe_data();
     void medikamentenListe();
+    void speichernUnter_data();
     void speichernUnter();
     void speichernUnterFehler();
     void alteAuswahlNachOeffnen();
@@ -175,19 +177,34 @@ void TestDateiBefehle::medikamentenListe()
         QCOMPARE(liste->item(medikamente - 1)->text(), "P-Med" + QString::number(medikamente));
 }
 
+void TestDateiBefehle::speichernUnter_data()
+{
+    QTest::addColumn<QString>("getippt");
+    QTest::addColumn<QString>("datei");
+    QTest::newRow("ohne Endung") << "kopie" << "kopie.medat";
+    QTest::newRow("mit Endung") << "kopie.medat" << "kopie.medat";
+    QTest::newRow("andere Endung") << "kopie.txt" << "kopie.txt";
+}
+
 void TestDateiBefehle::speichernUnter()
 {
+    QFETCH(QString, getippt);
+    QFETCH(QString, datei);
     TestUmgebung u;
     const QString a = u.planSchreiben("a.medat", "9;k\n9;Muster;E;01.01.1950;0;0;\n9;X;y\n");
     u.vorbereiten(a);
     MainWindow w;
-    const QString ziel = u.arbeitsVerzeichnis() + "/kopie";
-    DialogHelfer helfer([&](QWidget *d) { dateiDialogAusfuellen(d, ziel); });
+    const QString ziel = u.arbeitsVerzeichnis() + "/" + datei;
+    DialogHelfer helfer([&](QWidget *d) {
+        QVERIFY(static_cast<QFileDialog *>(d)->nameFilters().constFirst().contains("*.medat"));
+        dateiDialogAusfuellen(d, u.arbeitsVerzeichnis() + "/" + getippt);
+    });
     kind<QAction>(&w, "menu14")->trigger();
     QVERIFY(helfer.erledigt());
-    // Written under exactly that name, then compacted there.
+    // Written under that name, then compacted there.
     QCOMPARE(dateiLesen(ziel), QByteArray("1;k;;;;;;;;;;;\n2;Muster;E;01.01.1950;0;0;;;;;;;\n"
                                           "3;X;y;;;;;;;;;;\n"));
+    QCOMPARE(QDir(u.arbeitsVerzeichnis()).entryList(QDir::Files).size(), 2);
     QCOMPARE(TestZugang::aktuelleDatei(w), ziel);
     QCOMPARE(w.windowTitle(), "Tablora - " + ziel);
     QCOMPARE(letzteDatei(u), ziel);

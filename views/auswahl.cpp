@@ -154,7 +154,7 @@ void MainWindow::umsortieren2()
 void MainWindow::Verschieben(int von, int nach)
 {
     // A move that could not be stored would show an order the file does not have.
-    if (!tabelleHaeltPlan())
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
     std::swap(datensaetze[von], datensaetze[nach]);
     aufraeumen();

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 void MainWindow::PatDatenFuellen()
 {
@@ -40,7 +41,7 @@ void MainWindow::PatDatenAendern()
 {
     // Without the plan's patient record there is nothing to change, and a
     // compaction would not be allowed to write anyway.
-    if (!tabelleHaeltPlan())
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
     setzeFeld(1, 1, freiText(editName->text()));
     setzeFeld(1, 2, freiText(editVorname->text()));
@@ -53,9 +54,21 @@ void MainWindow::ArztRadio(bool eingang)
 {
     dateArztTermin->setVisible(eingang);
     butArztTermin->setVisible(eingang);
+    const QString wert = eingang ? QStringLiteral("1") : QStringLiteral("0");
+    // A refill showing a template's stored state changes nothing.
+    if (istVorlagenDatei(aktuelleDatei) && feld(1, 4) == wert)
+        return;
+    if (!VorlageAblegen()) {
+        const QSignalBlocker ja(radioJa);
+        const QSignalBlocker nein(radioNein);
+        (eingang ? radioNein : radioJa)->setChecked(true);
+        dateArztTermin->setVisible(!eingang);
+        butArztTermin->setVisible(!eingang);
+        return;
+    }
     if (!tabelleHaeltPlan())
         return;
-    setzeFeld(1, 4, eingang ? "1" : "0");
+    setzeFeld(1, 4, wert);
     aufraeumen();
     DatenEinlesen(aktuelleDatei);
     UebersichtFuellen();
@@ -63,7 +76,7 @@ void MainWindow::ArztRadio(bool eingang)
 
 void MainWindow::ArztTerminMachen()
 {
-    if (!tabelleHaeltPlan())
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
     // startOfDay() is local midnight, or the first valid moment on a day
     // whose midnight a clock change skips.

@@ -9,7 +9,7 @@ void MainWindow::Aenderung_Speichern()
     const int index = gewaehlterIndex();
     // No medication in the form, or a table that is not this file's plan:
     // storing would hit a wrong record or never reach the file.
-    if (index < 0 || !tabelleHaeltPlan())
+    if (index < 0 || !VorlageAblegen() || !tabelleHaeltPlan())
         return;
 
     const QString zeitText = QString::number(jetztUnix());
