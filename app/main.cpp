@@ -2,6 +2,7 @@
 #include <QFontInfo>
 
 #include "app/mainwindow.h"
+#include "i18n/schrift.h"
 
 int main(int argc, char *argv[])
 {
@@ -13,8 +14,9 @@ int main(int argc, char *argv[])
     // default sans fonts of many desktops would cut labels off.
     QFont schrift = QApplication::font();
     schrift.setFamily("Liberation Sans");
-    if (QFontInfo(schrift).family() == QLatin1String("Liberation Sans"))
-        QApplication::setFont(schrift);
+    if (QFontInfo(schrift).family() != QLatin1String("Liberation Sans"))
+        schrift = QApplication::font();
+    QApplication::setFont(mitArabisch(schrift));
     MainWindow fenster;
     fenster.show();
     return app.exec();

@@ -3,6 +3,8 @@
 #include "planfile/datensatz.h"
 #include "views/prognose.h"
 
+#include <QFontMetrics>
+
 namespace {
 constexpr int zeilenHoehe = 300;
 constexpr int kopfOben = 1700;
@@ -47,12 +49,15 @@ void MainWindow::print_medlist()
         if (balken > 0)
             maler.fillRect(QRect(500, y, balken, zeilenHoehe), QColor(245, 245, 245));
 
-        // A row without its second text would not say which medication it is.
-        QString text = feldVon(r, 2);
-        if (text.trimmed().isEmpty())
-            text = feldVon(r, 1);
+        // The name says which medicine it is; the description follows it.
+        QString text = feldVon(r, 1);
+        if (!feldVon(r, 2).trimmed().isEmpty())
+            text += QString::fromUtf8(" \u2013 ") + feldVon(r, 2);
+        const QRect zelle(600, y, 4700, zeilenHoehe);
+        text = QFontMetrics(maler.font(), maler.device())
+                   .elidedText(text, Qt::ElideRight, zelle.width() - 20);
         maler.drawRect(QRect(500, y, 4800, zeilenHoehe));
-        maler.drawText(QRect(600, y, 4700, zeilenHoehe), Qt::AlignLeft | Qt::AlignVCenter, text);
+        maler.drawText(zelle, Qt::AlignLeft | Qt::AlignVCenter, text);
 
         pdf.zelleEingepasst(QRect(5300, y, 800, zeilenHoehe),
                             QString::number(p.bestandHeute, 'g', 4));

@@ -1,6 +1,7 @@
 #include "pdf/pdfgemeinsam.h"
 
 #include "app/mainwindow.h"
+#include "i18n/schrift.h"
 #include "planfile/datensatz.h"
 
 #include <QDesktopServices>
@@ -13,23 +14,23 @@
 namespace PdfSchrift {
 QFont ueberschrift()
 {
-    return QFont("arial", 14, 75, false);
+    return mitArabisch(QFont("arial", 14, 75, false));
 }
 QFont text()
 {
-    return QFont("arial", 10, 50, false);
+    return mitArabisch(QFont("arial", 10, 50, false));
 }
 QFont kopf()
 {
-    return QFont("arial", 10, 75, false);
+    return mitArabisch(QFont("arial", 10, 75, false));
 }
 QFont klein()
 {
-    return QFont("arial", 8, 0, false);
+    return mitArabisch(QFont("arial", 8, 0, false));
 }
 QFont fuss()
 {
-    return QFont("arial", 8, 0, true);
+    return mitArabisch(QFont("arial", 8, 0, true));
 }
 } // namespace PdfSchrift
 
