@@ -132,6 +132,9 @@ MainWindow::MainWindow(QWidget *parent)
     labDatum->setGeometry(600, 46, 559, 28);
     labDatum->setStyleSheet("background-color:white");
     labDatum->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+    // The trailing blanks keep German text off the border, but a right-to-left
+    // line moves them to its left end.
+    labDatum->setContentsMargins(0, 0, 6, 0);
 
     jetztText = jetzt.toString("dd.MM.yyyy - hh:mm:ss");
 
