@@ -252,7 +252,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     // Tab order follows the reading order of the page.
     QList<QWidget *> reihenfolge = {editName, editVorname, dateGeburt, butPatSpeichern,
                                     radioNein, radioJa, dateArztTermin, butArztTermin};
-    reihenfolge << listBoxDat << listBox << hoch << runter << eingabeFelder[0] << eingabeFelder[1] << checkMed;
+    reihenfolge << listBoxDat;
+    reihenfolge << listBox << hoch << runter << eingabeFelder[0] << eingabeFelder[1] << checkMed;
     for (int i = 2; i < 9; ++i)
         reihenfolge << eingabeFelder[i];
     reihenfolge << butMedNeu << butApotheke << butAenderungSpeichern << butEntfernen;

@@ -72,8 +72,8 @@ void MainWindow::butApotheke_clicked()
     knopf->setGeometry(0, 145, 350, 25);
     knopf->setAutoDefault(false);
 
-    // The entry closes the dialog itself once the figures are stored; refused
-    // figures keep it open for correction.
+    // The entry closes the dialog itself once the figures are accepted;
+    // refused figures keep it open for correction.
     connect(knopf, &QPushButton::clicked, this, &MainWindow::butApoEintrag_clicked);
 
     dialog.exec();

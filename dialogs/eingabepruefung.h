@@ -10,7 +10,7 @@ struct ZahlFeld
 {
     QLineEdit *feld = nullptr;
     QString name;             // its label, named in the refusal
-    bool leerIstNull = false; // an empty dose counts as 0
+    bool leerIstNull = false; // an empty field counts as 0
     float *wert = nullptr;    // the figure read, when accepted
 };
 

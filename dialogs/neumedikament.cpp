@@ -124,7 +124,7 @@ void MainWindow::butMedNeu_clicked()
     abbrechen->setObjectName("neuAbbrechen");
     abbrechen->setGeometry(410, 300, 150, 30);
 
-    // The entry closes the dialog itself once the line is written; refused
+    // The entry closes the dialog itself once the input is accepted; refused
     // input keeps it open for correction.
     connect(eintragen, &QPushButton::clicked, this, &MainWindow::butMedEintragen_clicked);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);

@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,6 +79,8 @@ private Q_SLOTS:
     void unlesbareFelder();
     void datumsGrenzen();
     void pdfEndung();
+    void gespeicherteZahl_data();
+    void gespeicherteZahl();
 };
 
 void TestEingaben::eingabe_data()
@@ -247,6 +250,29 @@ void TestEingaben::pdfEndung()
     f.k<QAction>("menu21")->trigger();
     QVERIFY(QFileInfo(ohne + ".pdf").isFile());
     QVERIFY(!QFileInfo::exists(ohne));
+}
+
+void TestEingaben::gespeicherteZahl_data()
+{
+    QTest::addColumn<float>("wert");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ganz") << 10081.0f << "10081";
+    QTest::newRow("bruch") << 150.75f << "150.75";
+    QTest::newRow("zehntel") << 0.1f << "0.1";
+    QTest::newRow("drittel") << float(1.0 / 3) << "0.33333334";
+    QTest::newRow("winzig") << 1e-7f << "0.0000001";
+    QTest::newRow("riesig") << 3e9f << "3000000000";
+    QTest::newRow("ungerade gross") << 16777216.0f << "16777216";
+    QTest::newRow("null") << 0.0f << "0";
+}
+
+void TestEingaben::gespeicherteZahl()
+{
+    // Plain digits that read back as the very same single-precision value.
+    QFETCH(float, wert);
+    QFETCH(QString, text);
+    QCOMPARE(zahlSpeichern(wert), text);
+    QCOMPARE(text.toFloat(), wert);
 }
 
 QTEST_MAIN(TestEingaben)
