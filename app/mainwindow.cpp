@@ -151,6 +151,7 @@ MainWindow::MainWindow(QWidget *parent)
     VerordnungsplanFuellen();
 
     SeiteDreiBauen(seite3);
+    UnlesbaresMelden();
 }
 
 MainWindow::~MainWindow() = default;

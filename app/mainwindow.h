@@ -226,6 +226,14 @@ private:
     QLineEdit *apoPackungen = nullptr;
     QLineEdit *apoJe = nullptr;
 
+    // Figures a user can trust: refused input, run-out tooltip, unreadable
+    // fields, the file list that follows the open plan's folder
+    QString txtLeer, txtZahlFalsch, txtNameLeer, txtUnlesbar;
+    QString dateiListeOrdner; // folder whose plan files listBoxDat shows
+    bool zahlFelderPruefen(const QList<struct ZahlFeld> &felder);
+    bool nameVorhanden(class QLineEdit *feld);
+    void UnlesbaresMelden();
+
     friend struct TestZugang; // tests reach the text helpers and the table
 };
 

@@ -108,6 +108,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     dateArztTermin->setObjectName("dateArztTermin");
     dateArztTermin->setGeometry(110, 70, 100, 20);
     dateArztTermin->setDisplayFormat("dd.MM.yyyy");
+    // The plan stores the day as signed 32-bit Unix seconds: no later day fits.
+    dateArztTermin->setDateRange(QDate(1970, 1, 2), QDate(2038, 1, 18));
     dateArztTermin->setStyleSheet("background-color:white;");
     feldLabel(termin, txtTermplan + ": ", {0, 10, 110, 20}, dateArztTermin);
     butArztTermin = new QPushButton(termin);
@@ -122,8 +124,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
 
     groupLetzte = blauerKasten(seite, "groupLetzte", "Letzte / Last", {925, 20, 220, 170},
                                kastenSchrift);
-    if (!istVorlage(aktuelleDatei))
-        ListBoxDatFuellen();
+    ListBoxDatFuellen();
 
     QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, 20, 370, 320});
     listBox = new QListWidget(auswahl);
@@ -251,8 +252,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     // Tab order follows the reading order of the page.
     QList<QWidget *> reihenfolge = {editName, editVorname, dateGeburt, butPatSpeichern,
                                     radioNein, radioJa, dateArztTermin, butArztTermin};
-    if (listBoxDat)
-        reihenfolge << listBoxDat;
+    reihenfolge << listBoxDat;
     reihenfolge << listBox << hoch << runter << eingabeFelder[0] << eingabeFelder[1] << checkMed;
     for (int i = 2; i < 9; ++i)
         reihenfolge << eingabeFelder[i];

@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
+#include "dialogs/eingabepruefung.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 #include "views/prognose.h"
 
 #include <QDialog>
@@ -56,7 +58,7 @@ void MainWindow::butApotheke_clicked()
     geholt->setFont(fettSchrift);
 
     label(behaelter, "aktueller Stand: ", {0, 70, 100, 20}, rechts);
-    apoStand = zahlFeld(behaelter, "apoStand", QString::number(p.bestandHeute, 'g', 4),
+    apoStand = zahlFeld(behaelter, "apoStand", zahlSpeichern(p.bestandHeute),
                         {100, 70, 50, 20});
     label(behaelter, "Packung/en: ", {0, 100, 100, 20}, rechts);
     apoPackungen = zahlFeld(behaelter, "apoPackungen", "1", {100, 100, 50, 20});
@@ -70,9 +72,9 @@ void MainWindow::butApotheke_clicked()
     knopf->setGeometry(0, 145, 350, 25);
     knopf->setAutoDefault(false);
 
-    // The entry runs before the close, while the dialog's fields still exist.
+    // The entry closes the dialog itself once the figures are accepted;
+    // refused figures keep it open for correction.
     connect(knopf, &QPushButton::clicked, this, &MainWindow::butApoEintrag_clicked);
-    connect(knopf, &QPushButton::clicked, &dialog, &QDialog::close);
 
     dialog.exec();
 
@@ -88,15 +90,18 @@ void MainWindow::butApoEintrag_clicked()
     if (!apoStand || index < 0 || !tabelleHaeltPlan())
         return;
 
-    // Typed like every other number, so "2,5" counts as 2.5 and not as 0.
-    const float stand = zahlText(apoStand->text()).toFloat();
-    const float packungen = zahlText(apoPackungen->text()).toFloat();
-    const float je = zahlText(apoJe->text()).toFloat();
+    // Typed like every other number ("2,5", "1/2"); nonsense stores nothing.
+    float stand = 0, packungen = 0, je = 0;
+    if (!zahlFelderPruefen({{apoStand, "aktueller Stand", false, &stand},
+                            {apoPackungen, "Packung/en", false, &packungen},
+                            {apoJe, "mit je", false, &je}}))
+        return;
     const float neu = je * packungen + stand;
+    apoStand->window()->close();
 
     const QStringList vorher = datensaetze[index];
     setzeFeld(index, 5, QString::number(jetztUnix()));
-    setzeFeld(index, 6, QString::number(neu, 'g', 4));
+    setzeFeld(index, 6, zahlSpeichern(neu));
 
     if (TabelleSchreiben(aktuelleDatei)) {
         aufraeumen();

@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
+#include "dialogs/eingabepruefung.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -122,9 +124,9 @@ void MainWindow::butMedNeu_clicked()
     abbrechen->setObjectName("neuAbbrechen");
     abbrechen->setGeometry(410, 300, 150, 30);
 
-    // The entry runs before the close, while the dialog's fields still exist.
+    // The entry closes the dialog itself once the input is accepted; refused
+    // input keeps it open for correction.
     connect(eintragen, &QPushButton::clicked, this, &MainWindow::butMedEintragen_clicked);
-    connect(eintragen, &QPushButton::clicked, &dialog, &QDialog::close);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
 
     dialog.exec();
@@ -141,6 +143,24 @@ void MainWindow::butMedEintragen_clicked()
     if (!neuEingabe || !tabelleHaeltPlan() || anzahlDatensaetze - 2 >= maxMedikamente)
         return;
 
+    if (!nameVorhanden(neuEingabe))
+        return;
+    float einheiten = 0;
+    float dosis[4] = {};
+    QLineEdit *const dosen[4] = {neuMorgen, neuMittag, neuAbend, neuNacht};
+    const QString dosisNamen[4] = {txtCol9, txtCol10, txtCol11, txtCol12};
+    // Empty fields stay empty in the file, as ever, and read as 0.
+    QList<ZahlFeld> zahlen{{neuEinheiten, txtUpb, true, &einheiten}};
+    for (int i = 0; i < 4; ++i)
+        zahlen.append({dosen[i], dosisNamen[i], true, &dosis[i]});
+    if (!zahlFelderPruefen(zahlen))
+        return;
+    const auto gespeichert = [](QLineEdit *feld, float wert) {
+        return feld->text().trimmed().isEmpty() ? QString() : zahlSpeichern(wert);
+    };
+    const QString packung = gespeichert(neuEinheiten, einheiten);
+    neuEingabe->window()->close();
+
     const QString datum = QString::number(unixZeit(QDateTime(neuDatum->date(), QTime(0, 0))));
     const QString nummer = QString::number(anzahlDatensaetze - 1);
     const qint32 alteAnzahl = anzahlDatensaetze;
@@ -151,13 +171,13 @@ void MainWindow::butMedEintragen_clicked()
                                 freiText(neuEingabe->text()),
                                 freiText(neuBez->text()),
                                 freiText(neuDosis->text()),
-                                zahlText(neuEinheiten->text()),
+                                packung,
                                 datum,
-                                zahlText(neuEinheiten->text()),
-                                zahlText(neuMorgen->text()),
-                                zahlText(neuMittag->text()),
-                                zahlText(neuAbend->text()),
-                                zahlText(neuNacht->text()),
+                                packung,
+                                gespeichert(dosen[0], dosis[0]),
+                                gespeichert(dosen[1], dosis[1]),
+                                gespeichert(dosen[2], dosis[2]),
+                                gespeichert(dosen[3], dosis[3]),
                                 nichtImPlan};
     neueZeile = felder.join(QLatin1Char(';')) + ";;";
 

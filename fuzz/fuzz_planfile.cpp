@@ -3,13 +3,16 @@
 #include "fuzzumgebung.h"
 
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 #include "support/testsupport.h"
 #include "views/prognose.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -44,7 +47,13 @@ void prognosenRechnen(MainWindow &w)
         for (quint32 jetzt : zeiten) {
             const Prognose p = prognose(r, jetzt);
             FUZZ_PRUEFEN(p.verbrauch == !(p.taeglich == 0.0f), "on-demand flag");
-            FUZZ_PRUEFEN(p.balken <= 100, "bar value above 100");
+            FUZZ_PRUEFEN(p.balken <= 100 && p.balken >= 0, "bar value outside 0..100");
+            FUZZ_PRUEFEN(!(p.bestandHeute < 0), "stock today below 0");
+            FUZZ_PRUEFEN(!bestandText(p.bestandHeute).contains('e'), "shown stock in exponent form");
+            const QString gespeichert = zahlSpeichern(p.bestandHeute);
+            FUZZ_PRUEFEN(!gespeichert.contains('e'), "stored stock in exponent form");
+            FUZZ_PRUEFEN(!std::isfinite(p.bestandHeute) || gespeichert.toFloat() == p.bestandHeute,
+                         "stored stock reads back as another value");
             TestZugang::zeitZuDatum(w, static_cast<quint32>(p.leerZeit));
         }
         for (int f = 7; f <= 10; ++f)
@@ -62,6 +71,13 @@ void ansichtenPruefen(MainWindow &w)
                  "regimen rows");
     FUZZ_PRUEFEN(w.findChild<QListWidget *>("listBox")->count() == medikamente,
                  "medication list rows");
+    auto *uebersicht = w.findChild<QTableWidget *>("tabelleUebersicht");
+    for (int z = 0; z < uebersicht->rowCount(); ++z) {
+        const QString text = uebersicht->item(z, 2)->text();
+        FUZZ_PRUEFEN(!text.startsWith('-') && !text.contains('e'), "shown stock");
+    }
+    const QString form = w.findChild<QLineEdit *>("eingabeFelder4")->text();
+    FUZZ_PRUEFEN(!form.startsWith('-') && !form.contains('e'), "stock in the edit form");
 }
 
 void kompaktPruefen(MainWindow &w)
@@ -130,6 +146,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *daten, std::size_t gro
         fuzz::aufrufen(hoch ? "umsortieren" : "umsortieren2");
     }
     fuzz::aufrufen("PatDatenAendern");
+    // Saving the form as loaded: refused, or stored in plain digits.
+    const int gewaehlt = TestZugang::aktuelleNummer(w).toInt() - 1;
+    const bool gueltig = gewaehlt >= 2 && gewaehlt < TestZugang::anzahl(w);
+    const QStringList vorSpeichern = gueltig ? TestZugang::datensatz(w, gewaehlt) : QStringList();
+    fuzz::aufrufen("Aenderung_Speichern");
+    if (gueltig && TestZugang::datensatz(w, gewaehlt) != vorSpeichern) {
+        const QStringList r = TestZugang::datensatz(w, gewaehlt);
+        for (int f = 4; f <= 10; ++f)
+            FUZZ_PRUEFEN(!feldVon(r, f).contains('e'), "stored figure in exponent form");
+    }
     // The list of plan files: naming the open file reloads it from disk.
     fuzz::aufrufen("Datei_AusListeOeffnen", QStringLiteral("plan.medat"));
     ansichtenPruefen(w);

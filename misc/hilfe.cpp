@@ -119,7 +119,7 @@ void MainWindow::aboutueber()
     dialog.setObjectName("dialogUeber");
     dialog.setFixedSize(380, 240);
     beschriftung(&dialog, "labVersion", QRect(20, 5, 340, 50), Qt::AlignCenter,
-                 "Version 2017_06_10_1")
+                 QStringLiteral("Version " TABLORA_VERSION))
         ->setFont(fettSchrift);
     beschriftung(&dialog, "labUeberDe", QRect(20, 55, 340, 45), Qt::AlignCenter,
                  "Tablora speichert alles in lesbaren\n"

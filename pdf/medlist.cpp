@@ -60,7 +60,7 @@ void MainWindow::print_medlist()
         maler.drawText(zelle, Qt::AlignLeft | Qt::AlignVCenter, text);
 
         pdf.zelleEingepasst(QRect(5300, y, 800, zeilenHoehe),
-                            QString::number(p.bestandHeute, 'g', 4));
+                            bestandText(p.bestandHeute));
 
         const QRect wochen(6100, y, 1500, zeilenHoehe);
         const QRect datum(7600, y, 1500, zeilenHoehe);
@@ -70,7 +70,7 @@ void MainWindow::print_medlist()
                 maler.fillRect(datum, Qt::yellow);
             if (p.leerZeit < terminZeit)
                 maler.fillRect(datum, Qt::red);
-            pdf.zelleEingepasst(datum, ZeitZuDatum(static_cast<quint32>(p.leerZeit)));
+            pdf.zelleEingepasst(datum, datumText(p.leerZeit));
         } else {
             maler.drawRect(wochen);
             maler.drawRect(datum);

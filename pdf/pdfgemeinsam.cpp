@@ -111,8 +111,10 @@ QByteArray PdfDokument::beenden()
 
 QString MainWindow::pdfDateiErfragen()
 {
-    return QFileDialog::getSaveFileName(this, "PDF schreiben",
-                                        QFileInfo(aktuelleDatei).absolutePath(), "(*.pdf)");
+    return mitEndung(QFileDialog::getSaveFileName(this, "PDF schreiben",
+                                                  QFileInfo(aktuelleDatei).absolutePath(),
+                                                  "(*.pdf)"),
+                     ".pdf");
 }
 
 void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, int hoehe)

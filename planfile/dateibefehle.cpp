@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
+#include <QSignalBlocker>
 
 void MainWindow::PlanAnzeigen()
 {
@@ -39,6 +40,8 @@ void MainWindow::DateiNeu()
     DatenEinlesen(aktuelleDatei);
     PlanAnzeigen();
     setzeFensterTitel();
+    ListBoxDatFuellen();
+    UnlesbaresMelden();
 }
 
 void MainWindow::Datei_Oeffnen()
@@ -54,12 +57,15 @@ void MainWindow::Datei_Oeffnen()
     setzeFensterTitel();
     DatenEinlesen(name);
     PlanAnzeigen();
+    ListBoxDatFuellen();
+    UnlesbaresMelden();
 }
 
 void MainWindow::Datei_AusListeOeffnen(QString eing)
 {
-    const QFileInfo info(QFileInfo(aktuelleDatei).absolutePath() + "/" + eing);
-    if (eing.isEmpty() || !info.isFile())
+    // The folder the list shows, so a name always opens the file it stands for.
+    const QFileInfo info(dateiListeOrdner + "/" + eing);
+    if (eing.isEmpty() || dateiListeOrdner.isEmpty() || !info.isFile())
         return;
     AuswahlVergessen();
     dokumentePfad = info.absoluteFilePath();
@@ -71,6 +77,7 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     VerordnungsplanFuellen();
     listBox->setCurrentRow(0);
     ListBoxFuellen();
+    UnlesbaresMelden();
 }
 
 // A file dialog that adds `endung` to a name typed without one before it asks
@@ -111,6 +118,7 @@ bool MainWindow::PlanAblegen(const QString &pfad)
     }
     aufraeumen();
     setzeFensterTitel();
+    ListBoxDatFuellen();
     return true;
 }
 
@@ -168,17 +176,28 @@ void MainWindow::PlanKompaktieren()
         aufraeumen();
 }
 
+// The plan files beside the open plan; run whenever that folder may have
+// changed. A template's folder is the program's own, so the list stays empty.
 void MainWindow::ListBoxDatFuellen()
 {
-    const QDir ordner(QFileInfo(aktuelleDatei).absolutePath());
-    const QStringList namen = ordner.entryList(QStringList{"*.medat"});
-    listBoxDat = new QListWidget(groupLetzte);
-    listBoxDat->setObjectName("listBoxDat");
-    listBoxDat->setStyleSheet("background-color:white; color:black; border: 1px solid darkgray;");
-    listBoxDat->setGeometry(15, 20, 185, 140);
-    listBoxDat->addItems(namen);
-    connect(listBoxDat, &QListWidget::currentTextChanged, this,
-            &MainWindow::Datei_AusListeOeffnen);
+    if (!listBoxDat) {
+        listBoxDat = new QListWidget(groupLetzte);
+        listBoxDat->setObjectName("listBoxDat");
+        listBoxDat->setStyleSheet(
+            "background-color:white; color:black; border: 1px solid darkgray;");
+        listBoxDat->setGeometry(15, 20, 185, 140);
+        connect(listBoxDat, &QListWidget::currentTextChanged, this,
+                &MainWindow::Datei_AusListeOeffnen);
+    }
+    const QString ordner =
+        istVorlagenDatei(aktuelleDatei) ? QString() : QFileInfo(aktuelleDatei).absolutePath();
+    // Refilling is no choice of the user: nothing may open from it.
+    const QSignalBlocker sperre(listBoxDat);
+    listBoxDat->clear();
+    dateiListeOrdner = ordner;
+    if (ordner.isEmpty())
+        return;
+    listBoxDat->addItems(QDir(ordner).entryList(QStringList{"*.medat"}, QDir::Files));
 }
 
 void MainWindow::ListBoxFuellen()

@@ -124,18 +124,31 @@ void TestDateiBefehle::ausListeOeffnen()
     QCOMPARE(listenText(kind<QListWidget>(&w, "listBox")),
              QStringList({"B-Med1", "B-Med2", "B-Med3"}));
 
-    // After a plan of another folder was opened, the names are looked up there.
+    // The list follows the open plan's folder: a name there opens that folder's
+    // file, even one named like a plan of the folder before.
     const QString c = u.planSchreiben("anders/c.medat", planVon("C", 1));
+    const QString b2 = u.planSchreiben("anders/b.medat", planVon("Anders", 1));
     {
         DialogHelfer helfer([&](QWidget *d) { dateiDialogAusfuellen(d, c); });
         kind<QAction>(&w, "menu12")->trigger();
     }
-    liste->setCurrentRow(0); // a.medat does not exist in the other folder
     QCOMPARE(TestZugang::aktuelleDatei(w), c);
-    u.planSchreiben("anders/b.medat", planVon("Anders", 1));
-    liste->setCurrentRow(1);
-    QCOMPARE(TestZugang::aktuelleDatei(w), u.arbeitsVerzeichnis() + "/anders/b.medat");
+    QCOMPARE(listenText(liste), QStringList({"b.medat", "c.medat"}));
+    liste->setCurrentRow(0);
+    QCOMPARE(TestZugang::aktuelleDatei(w), b2);
     QCOMPARE(listenText(kind<QListWidget>(&w, "listBox")), QStringList({"Anders-Med1"}));
+
+    // Saved under a new name in a third folder: the list shows that folder.
+    QDir().mkpath(u.arbeitsVerzeichnis() + "/dritte");
+    const QString d3 = u.arbeitsVerzeichnis() + "/dritte/neu.medat";
+    {
+        DialogHelfer helfer([&](QWidget *d) { dateiDialogAusfuellen(d, d3); });
+        kind<QAction>(&w, "menu14")->trigger();
+    }
+    QCOMPARE(listenText(liste), QStringList({"neu.medat"}));
+    // The template lies in the program's folder: no names to offer.
+    kind<QAction>(&w, "menu11")->trigger();
+    QCOMPARE(liste->count(), 0);
 }
 
 void TestDateiBefehle::dateiListe()
@@ -153,7 +166,7 @@ void TestDateiBefehle::dateiListe()
     TestUmgebung v;
     v.vorbereiten(v.programmDaten() + "default.medat");
     MainWindow w2;
-    QVERIFY(!kind<QListWidget>(&w2, "listBoxDat"));
+    QCOMPARE(kind<QListWidget>(&w2, "listBoxDat")->count(), 0);
     QVERIFY(!kind<QAction>(&w2, "menu13"));
 }
 

@@ -190,7 +190,7 @@ void TestHilfe::ueberBox()
     QVERIFY(helfer.erledigt() && geschlossen);
     QVERIFY2(zuKnapp.isEmpty(), qPrintable(zuKnapp.join(" | ")));
     const QString alles = texte.join(' '); // the same whatever language is chosen
-    for (const char *teil : {"Version 2017_06_10_1", "Textdateien", "nichts im Internet",
+    for (const char *teil : {"Version 1.1.0", "Textdateien", "nichts im Internet",
                              "text files", "nothing on the internet"})
         QVERIFY2(alles.contains(teil), teil);
 }

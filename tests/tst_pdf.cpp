@@ -221,8 +221,8 @@ void TestPdf::medlisteZeilen()
     // 37.5 counted three days ago at half a tablet a day: 36 left, 72 days.
     const QString text = pdfText(pdf);
     QVERIFY2(inReihenfolge(text, {"Genau 60 Tage 60 8.6 Wochen", "Knapp 20 2.9 Wochen",
-                                  "Vor dem Termin 5 0.7 Wochen", "Aufgebraucht -20 -2.9 Wochen",
-                                  "Bei Bedarf 14 F – Im Plan", "Exponent 1.235e+04",
+                                  "Vor dem Termin 5 0.7 Wochen", "Aufgebraucht 0 -2.9 Wochen",
+                                  "Bei Bedarf 14 F – Im Plan", "Exponent 12346",
                                   "Halbe 36 10.3 Wochen", "Ohne Text 30 4.3 Wochen"}),
              qPrintable(text));
     QVERIFY(!text.contains("inf") && !text.contains("nan"));
@@ -357,7 +357,7 @@ void TestPdf::musterplanNamen()
     for (int i = 2; i < TestZugang::anzahl(w); ++i) {
         const QStringList r = TestZugang::datensatz(w, i);
         zeilen << r.at(1) + " – " + r.at(2) + " "
-                      + QString::number(prognose(r, jetztUnix()).bestandHeute, 'g', 4);
+                      + bestandText(prognose(r, jetztUnix()).bestandHeute);
     }
     QCOMPARE(zeilen.size(), 8);
     QVERIFY2(inReihenfolge(text, zeilen), qPrintable(text));

@@ -2,17 +2,22 @@
 
 #include "planfile/datensatz.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QProgressBar>
 #include <QTableWidget>
 #include <QtTest>
 
 namespace {
 
-// The forecast as a patient's figures are defined: single precision, in this order.
+// The forecast as a patient's figures are defined: single precision, in this
+// order; nothing is taken before the counting time and no stock is below 0.
 struct Erwartet
 {
     float C, W;
-    qint32 R, T;
+    qint32 R;
+    qint64 T;
 };
 
 Erwartet rechnen(float bestand, qint32 zeit, const float d[4], quint32 jetzt)
@@ -22,9 +27,16 @@ Erwartet rechnen(float bestand, qint32 zeit, const float d[4], quint32 jetzt)
     const qint32 E = qint32(jetzt - quint32(zeit)) / 86400;
     e.W = (bestand / D - float(E)) / 7;
     e.R = qint32(bestand / D - float(E));
-    e.C = bestand - float(E) * D;
-    e.T = qint32(float(zeit) + (bestand / D) * 86400.0f);
+    e.C = E > 0 ? bestand - float(E) * D : bestand;
+    if (!(e.C > 0))
+        e.C = 0;
+    e.T = qint64(float(zeit) + (bestand / D) * 86400.0f);
     return e;
+}
+
+QString datum(qint64 t)
+{
+    return QDateTime::fromSecsSinceEpoch(t).toString("dd. MM. yyyy");
 }
 
 QStringList med(const QString &name, const QString &bestand, qint64 zeit,
@@ -36,6 +48,7 @@ QStringList med(const QString &name, const QString &bestand, qint64 zeit,
 
 struct Fenster
 {
+    MeldungsWaechter waechter; // plans with figures that are no numbers are told so
     TestUmgebung u;
     std::unique_ptr<MainWindow> w;
     QTableWidget *tabelle = nullptr;
@@ -81,7 +94,6 @@ private Q_SLOTS:
     void balkenGrenzen();
     void gelbeGrenze();
     void roterTermin();
-    void bedarfsMedikament();
     void unsinnigeWerte();
     void leererPlan();
     void dosisText_data();
@@ -94,14 +106,21 @@ void TestUebersicht::prognoseWerte_data()
     QTest::addColumn<QString>("bestand");
     QTest::addColumn<qint64>("vorSekunden");
     QTest::addColumn<QStringList>("dosen");
-    QTest::newRow("drei tage") << "20" << qint64(3 * 86400 + 3600) << QStringList{"1", "0", "1", "0"};
-    QTest::newRow("halbe") << "37.5" << qint64(86400 + 60) << QStringList{"0.5", "0", "0.5", "0.5"};
-    QTest::newRow("leer gelaufen") << "5" << qint64(10 * 86400 + 5) << QStringList{"1", "0", "0", "0"};
-    QTest::newRow("exponent") << "12341" << qint64(100) << QStringList{"1", "1", "1", "1"};
-    QTest::newRow("zukunft kurz") << "14" << qint64(-3600) << QStringList{"1", "0", "0", "0"};
-    QTest::newRow("zukunft tage") << "14" << qint64(-3 * 86400 - 3600) << QStringList{"1", "0", "0", "0"};
-    QTest::newRow("text statt zahl") << "viel" << qint64(100) << QStringList{"1", "x", "", "0,5"};
-    QTest::newRow("krumm") << "99.9" << qint64(7 * 86400 + 77) << QStringList{"0.3", "0.3", "0.3", "0.25"};
+    QTest::addColumn<QString>("gezeigt"); // stock cell of the overview
+    const QStringList eine{"1", "0", "0", "0"};
+    QTest::newRow("drei tage") << "20" << qint64(3 * 86400 + 3600) << QStringList{"1", "0", "1", "0"} << "14";
+    QTest::newRow("halbe") << "37.5" << qint64(86400 + 60) << QStringList{"0.5", "0", "0.5", "0.5"} << "36";
+    QTest::newRow("leer gelaufen") << "5" << qint64(10 * 86400 + 5) << eine << "0";
+    QTest::newRow("leer seit heute") << "5.5" << qint64(6 * 86400 + 5) << eine << "0";
+    QTest::newRow("gross") << "12341" << qint64(100) << QStringList{"1", "1", "1", "1"} << "12341";
+    QTest::newRow("gross bruch") << "12345.6" << qint64(100) << eine << "12346";
+    QTest::newRow("fast 10000") << "9999.7" << qint64(100) << eine << "10000";
+    QTest::newRow("zukunft kurz") << "14" << qint64(-3600) << eine << "14";
+    QTest::newRow("zukunft tage") << "30" << qint64(-13 * 86400 - 3600) << eine << "30";
+    QTest::newRow("text statt zahl") << "viel" << qint64(100) << QStringList{"1", "x", "", "0,5"} << "0";
+    QTest::newRow("krumm") << "99.9" << qint64(7 * 86400 + 77) << QStringList{"0.3", "0.3", "0.3", "0.25"} << "91.85";
+    QTest::newRow("nach 2038") << "10000" << qint64(100) << eine << "10000";
+    QTest::newRow("bedarf") << "20" << qint64(5 * 86400) << QStringList{"0", "", "0", "0"} << "20";
 }
 
 void TestUebersicht::prognoseWerte()
@@ -109,36 +128,61 @@ void TestUebersicht::prognoseWerte()
     QFETCH(QString, bestand);
     QFETCH(qint64, vorSekunden);
     QFETCH(QStringList, dosen);
+    QFETCH(QString, gezeigt);
     const quint32 jetzt = jetztUnix();
     const qint64 zeit = jetzt - vorSekunden;
     Fenster f(planMit(keinTermin, {med("A", bestand, zeit, dosen)}));
     const float d[4] = {dosen[0].toFloat(), dosen[1].toFloat(), dosen[2].toFloat(),
                         dosen[3].toFloat()};
     const Erwartet e = rechnen(bestand.toFloat(), qint32(zeit), d, jetzt);
+    const bool bedarf = d[0] + d[1] + d[2] + d[3] == 0;
 
     QCOMPARE(f.tabelle->rowCount(), 1);
     QCOMPARE(f.text(0, 0), QString("A"));
     QCOMPARE(f.text(0, 1), QString("A Text"));
-    QCOMPARE(f.text(0, 2), QString::number(e.C, 'g', 4));
-    QCOMPARE(f.text(0, 3), QString::number(e.W, 'f', 1) + "  " + TestZugang::txtWeekse(*f.w));
-    QCOMPARE(f.text(0, 4), TestZugang::zeitZuDatum(*f.w, quint32(e.T)));
+    QCOMPARE(f.text(0, 2), gezeigt);
     QCOMPARE(f.tabelle->item(0, 2)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
-    QCOMPARE(f.tabelle->item(0, 4)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
-    QCOMPARE(f.gefaerbt(0), e.W < 4.0f);
     QProgressBar *b = f.balken(0);
     QVERIFY(b);
     QCOMPARE(b->format(), QString("A Text"));
-    if (e.R > 60) {
+    QCOMPARE(b->text(), QString("A Text")); // readable on an empty bar too
+    if (bedarf) {
+        QCOMPARE(f.text(0, 3), QString());
+        QCOMPARE(f.text(0, 4), QString());
+        QVERIFY(!f.gefaerbt(0));
         QCOMPARE(b->value(), 100);
-        QCOMPARE(b->toolTip(), TestZugang::txtReicht(*f.w));
     } else {
-        QCOMPARE(b->toolTip(), TestZugang::txtReicht2(*f.w) + " " + QString::number(e.R) + " "
-                                   + TestZugang::txtReicht3(*f.w));
-        if (e.R >= 0)
+        QCOMPARE(f.text(0, 3), QString::number(e.W, 'f', 1) + "  " + TestZugang::txtWeekse(*f.w));
+        QCOMPARE(f.text(0, 4), datum(e.T));
+        QCOMPARE(f.tabelle->item(0, 4)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+        QCOMPARE(f.gefaerbt(0), e.W < 4.0f);
+        if (e.R > 60) {
+            QCOMPARE(b->value(), 100);
+            QCOMPARE(b->toolTip(), TestZugang::txtReicht(*f.w));
+        } else if (e.R < 0) {
+            QCOMPARE(b->value(), 0);
+            QCOMPARE(b->toolTip(), TestZugang::txtLeer(*f.w).arg(-e.R));
+        } else {
             QCOMPARE(b->value(), int(e.R * 1.66));
-        else
-            QVERIFY(b->value() < 0); // out of range: the bar stays empty
+            QCOMPARE(b->toolTip(), TestZugang::txtReicht2(*f.w) + " " + QString::number(e.R)
+                                       + " " + TestZugang::txtReicht3(*f.w));
+        }
     }
+
+    // The edit form and the pickup start from the same stock, with every unit.
+    kind<QTabWidget>(f.w.get(), "tabReiter")->setCurrentIndex(2);
+    const QString form = kind<QLineEdit>(f.w.get(), "eingabeFelder4")->text();
+    QCOMPARE(form.toFloat(), e.C);
+    QVERIFY2(!form.contains('e') && !form.startsWith('-'), qPrintable(form));
+    QString abgeholt;
+    {
+        DialogHelfer h([&](QWidget *dlg) {
+            abgeholt = kind<QLineEdit>(dlg, "apoStand")->text();
+            dialogSchliessen(dlg);
+        });
+        kind<QPushButton>(f.w.get(), "butApotheke")->click();
+    }
+    QCOMPARE(abgeholt, form);
 }
 
 void TestUebersicht::balkenGrenzen_data()
@@ -186,8 +230,8 @@ void TestUebersicht::roterTermin()
     const quint32 jetzt = jetztUnix();
     const qint32 zeit = qint32(jetzt - 100);
     const float d[4] = {1, 0, 0, 0};
-    const qint32 T = rechnen(20, zeit, d, jetzt).T;
-    const qint32 T2 = rechnen(100, zeit, d, jetzt).T;
+    const qint64 T = rechnen(20, zeit, d, jetzt).T;
+    const qint64 T2 = rechnen(100, zeit, d, jetzt).T;
     const QList<QStringList> meds = {med("A", "20", zeit, {"1", "0", "0", "0"}),
                                      med("B", "100", zeit, {"1", "0", "0", "0"})};
     {
@@ -212,20 +256,6 @@ void TestUebersicht::roterTermin()
         QCOMPARE(f.farbe(0), QColor(Qt::red));
         QCOMPARE(f.farbe(1), QColor(Qt::red));
     }
-}
-
-void TestUebersicht::bedarfsMedikament()
-{
-    // Nothing is used up: no division by zero, no run-out date.
-    Fenster f(planMit({"M", "E", "01.01.1950", "1", "2000000000"},
-                      {med("Ibu", "20", jetztUnix() - 5 * 86400, {"0", "", "0", "0"})}));
-    QCOMPARE(f.text(0, 0), QString("Ibu"));
-    QCOMPARE(f.text(0, 2), QString("20"));
-    QCOMPARE(f.text(0, 3), QString());
-    QCOMPARE(f.text(0, 4), QString());
-    QVERIFY(!f.gefaerbt(0));
-    QCOMPARE(f.balken(0)->value(), 100);
-    QCOMPARE(f.balken(0)->toolTip(), TestZugang::txtReicht(*f.w));
 }
 
 void TestUebersicht::unsinnigeWerte()

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 #include "views/prognose.h"
 
 #include <QCheckBox>
@@ -52,7 +53,8 @@ void MainWindow::comboAuswahl(int eingang)
     eingabeFelder[2]->setText(feldVon(r, 3));
     eingabeFelder[3]->setText(feldVon(r, 4));
     labBestand->setText(ZeitZuDatum(jetztSek));
-    eingabeFelder[4]->setText(QString::number(p.bestandHeute, 'g', 4));
+    // Every unit of today's stock, so that saving the form loses none.
+    eingabeFelder[4]->setText(zahlSpeichern(p.bestandHeute));
     eingabeFelder[5]->setText(feldVon(r, 7));
     eingabeFelder[6]->setText(feldVon(r, 8));
     eingabeFelder[7]->setText(feldVon(r, 9));

@@ -1,8 +1,13 @@
 #include "app/mainwindow.h"
+#include "dialogs/eingabepruefung.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
 
 void MainWindow::Aenderung_Speichern()
 {
@@ -12,19 +17,34 @@ void MainWindow::Aenderung_Speichern()
     if (index < 0 || !VorlageAblegen() || !tabelleHaeltPlan())
         return;
 
+    // Nonsense is refused before anything changes; the form stays as typed.
+    if (!nameVorhanden(eingabeFelder[0]))
+        return;
+    float einheiten = 0, bestand = 0;
+    float dosis[4] = {};
+    QList<ZahlFeld> zahlen{{eingabeFelder[3], txtUpb, true, &einheiten},
+                           {eingabeFelder[4], txtUnit, true, &bestand}};
+    const QString dosisNamen[4] = {txtCol9, txtCol10, txtCol11, txtCol12};
+    for (int i = 0; i < 4; ++i)
+        zahlen.append({eingabeFelder[5 + i], dosisNamen[i], true, &dosis[i]});
+    if (!zahlFelderPruefen(zahlen))
+        return;
+    // Empty fields stay empty in the file, as ever, and read as 0.
+    const auto gespeichert = [this](int feld, float wert) {
+        return eingabeFelder[feld]->text().trimmed().isEmpty() ? QString() : zahlSpeichern(wert);
+    };
+
     const QString zeitText = QString::number(jetztUnix());
     setzeFeld(index, 0, aktuelleNummer);
     setzeFeld(index, 1, freiText(eingabeFelder[0]->text()));
     setzeFeld(index, 2, freiText(eingabeFelder[1]->text()));
     setzeFeld(index, 3, freiText(eingabeFelder[2]->text()));
-    setzeFeld(index, 4, zahlText(eingabeFelder[3]->text()));
+    setzeFeld(index, 4, gespeichert(3, einheiten));
     // The form shows today's stock, so that figure counts from now on.
     setzeFeld(index, 5, zeitText);
-    setzeFeld(index, 6, zahlText(eingabeFelder[4]->text()));
-    setzeFeld(index, 7, zahlText(eingabeFelder[5]->text()));
-    setzeFeld(index, 8, zahlText(eingabeFelder[6]->text()));
-    setzeFeld(index, 9, zahlText(eingabeFelder[7]->text()));
-    setzeFeld(index, 10, zahlText(eingabeFelder[8]->text()));
+    setzeFeld(index, 6, gespeichert(4, bestand));
+    for (int i = 0; i < 4; ++i)
+        setzeFeld(index, 7 + i, gespeichert(5 + i, dosis[i]));
     setzeFeld(index, 11, checkMed->isChecked() ? "1" : "0");
 
     aufraeumen();
@@ -32,4 +52,12 @@ void MainWindow::Aenderung_Speichern()
     UebersichtFuellen();
     VerordnungsplanFuellen();
     FelderZuruecksetzen();
+
+    // The list and the heading show the new name; the form keeps this medication.
+    {
+        const QSignalBlocker sperre(listBox);
+        ListBoxFuellen();
+        listBox->setCurrentRow(index - 2);
+    }
+    groupMedWahl->setTitle(txtMedwahl + " - " + feld(index, 1) + "  ");
 }

@@ -32,19 +32,21 @@ void MainWindow::UebersichtFuellen()
         const int zeile = i - 2;
         tabelleUebersicht->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
         tabelleUebersicht->setItem(zeile, 1, new QTableWidgetItem(feldVon(r, 2)));
-        tabelleUebersicht->setItem(zeile, 2, zentriert(QString::number(p.bestandHeute, 'g', 4)));
+        tabelleUebersicht->setItem(zeile, 2, zentriert(bestandText(p.bestandHeute)));
 
         QString vorrat = txtReicht;
         if (p.verbrauch) {
             tabelleUebersicht->setItem(
                 zeile, 3, zentriert(QString::number(p.wochen, 'f', 1) + "  " + txtWeekse));
-            QTableWidgetItem *leer = zentriert(ZeitZuDatum(static_cast<quint32>(p.leerZeit)));
+            QTableWidgetItem *leer = zentriert(datumText(p.leerZeit));
             if (p.wochen < 4.0f)
                 leer->setBackground(Qt::yellow);
             if (terminGesetzt && p.leerZeit < terminZeit)
                 leer->setBackground(Qt::red);
             tabelleUebersicht->setItem(zeile, 4, leer);
-            if (p.restTage <= 60)
+            if (p.aufgebraucht())
+                vorrat = txtLeer.arg(p.leerSeitTagen());
+            else if (p.restTage <= 60)
                 vorrat = txtReicht2 + " " + QString::number(p.restTage) + " " + txtReicht3;
         } else {
             // On-demand medication: nothing is used up, so there is no run-out date.
@@ -66,5 +68,5 @@ void MainWindow::UebersichtFuellen()
 
 QString MainWindow::ZeitZuDatum(quint32 zeit)
 {
-    return QDateTime::fromSecsSinceEpoch(zeit).toString("dd. MM. yyyy");
+    return datumText(zeit);
 }

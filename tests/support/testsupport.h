@@ -67,6 +67,12 @@ struct TestZugang
 
     // pdf and help tests
     static QString txtPdfErr(MainWindow &w) { return w.txtPdfErr; }
+
+    // refused input, run-out tooltip, unreadable fields
+    static QString txtLeer(MainWindow &w) { return w.txtLeer; }
+    static QString txtZahlFalsch(MainWindow &w) { return w.txtZahlFalsch; }
+    static QString txtNameLeer(MainWindow &w) { return w.txtNameLeer; }
+    static QString txtUnlesbar(MainWindow &w) { return w.txtUnlesbar; }
 };
 
 // A private settings folder and working folder for one test.

@@ -1,0 +1,33 @@
+#ifndef TABLORA_EINGABE_H
+#define TABLORA_EINGABE_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Largest figure a number field takes (doses, stock, units, packs).
+constexpr float groessteEingabe = 1000000.0f;
+
+// A number as typed into a field: "2", "0,5", "1.5", "1/2", "1 1/2", "½", "1½"
+// (Persian and Arabic digits too). ok is false for text that is no such number,
+// for a negative one and for one above groessteEingabe. An empty field is 0
+// only when leerIstNull is set.
+struct Zahleingabe
+{
+    bool ok = false;
+    float wert = 0;
+};
+Zahleingabe zahlEingabe(const QString &text, bool leerIstNull);
+
+// A figure as the plan file stores it: plain decimal digits with a point,
+// never an exponent, and as few digits as read back as the very same value.
+QString zahlSpeichern(float wert);
+
+// Whether a stored number field reads as a number ("" counts as 0).
+bool zahlFeldLesbar(const QString &text);
+
+// The number fields of a medication record (4, 5, 6, 7..10) whose text is no
+// number and so counts as 0.
+QList<int> unlesbareFelder(const QStringList &datensatz);
+
+#endif
