@@ -218,6 +218,15 @@ private:
     QLineEdit *apoPackungen = nullptr;
     QLineEdit *apoJe = nullptr;
 
+    // Reminders (iCalendar) and overview table (CSV) export
+    void ErinnerungenExportieren();
+    void TabelleExportieren();
+    QString exportDateiErfragen(const QString &titel, const QString &endung);
+    int naechsteKalenderSequenz();
+    QList<QStringList> medikamentenDatensaetze() const;
+    QString txtMenu16, txtMenu17, txtNachbestellen, txtTermin, txtKnapp, txtAlleReichen,
+        txtPackungen, txtPlanDatei, txtExportErr;
+
     friend struct TestZugang; // tests reach the text helpers and the table
 };
 

@@ -2,6 +2,10 @@
 
 #include "planfile/datensatz.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 Prognose prognose(const QStringList &r, quint32 jetzt)
 {
     Prognose p;
@@ -25,4 +29,53 @@ Prognose prognose(const QStringList &r, quint32 jetzt)
     p.leerZeit = ganzzahl(ende);
     p.balken = p.restTage > 60 ? 100 : ganzzahl(p.restTage * 1.66);
     return p;
+}
+
+bool prognoseBrauchbar(const Prognose &p)
+{
+    return p.verbrauch && std::isfinite(p.taeglich) && p.taeglich > 0.0f
+           && std::isfinite(p.bestandHeute) && p.leerZeit > 0
+           && p.leerZeit < std::numeric_limits<qint32>::max();
+}
+
+int packungenBisTermin(const Prognose &p, float einheitenProPackung, const QDate &heute,
+                       const QDate &termin)
+{
+    if (!termin.isValid() || !heute.isValid() || !std::isfinite(p.taeglich)
+        || p.taeglich <= 0.0f || !std::isfinite(p.bestandHeute)
+        || !std::isfinite(einheitenProPackung) || einheitenProPackung <= 0.0f)
+        return -1;
+    const qint64 tage = heute.daysTo(termin);
+    if (tage < 0)
+        return -1;
+    const double bedarf = double(p.taeglich) * double(tage + 7)
+                          - std::max(0.0, double(p.bestandHeute));
+    const double packungen = bedarf / double(einheitenProPackung);
+    // Single-precision doses such as 0.1 + 0.2 must not cost a whole extra pack.
+    const double aufgerundet = std::ceil(packungen - 1e-4);
+    if (!std::isfinite(aufgerundet) || aufgerundet < 1.0 || aufgerundet > 1e6)
+        return -1;
+    return int(aufgerundet);
+}
+
+QDate lokalerTag(qint64 sekunden)
+{
+    return QDateTime::fromSecsSinceEpoch(sekunden).date();
+}
+
+QDate terminTag(const QStringList &patient)
+{
+    if (feldVon(patient, 4).toInt() != 1)
+        return QDate();
+    return lokalerTag(feldVon(patient, 5).toInt());
+}
+
+QString bestandText(float bestand)
+{
+    return QString::number(bestand, 'g', 4);
+}
+
+QString wochenText(float wochen)
+{
+    return QString::number(wochen, 'f', 1);
 }

@@ -23,6 +23,8 @@ void MainWindow::UebersichtFuellen()
 
     const bool terminGesetzt = feld(1, 4).toInt() == 1;
     const qint32 terminZeit = feld(1, 5).toInt();
+    const QDate termin = terminTag(datensaetze[1]);
+    const QDate heuteTag = lokalerTag(jetztSek);
 
     // All rows at once: each inserted row would move every bar above it again.
     tabelleUebersicht->setRowCount(qMax(0, anzahlDatensaetze - 2));
@@ -43,6 +45,9 @@ void MainWindow::UebersichtFuellen()
                 leer->setBackground(Qt::yellow);
             if (terminGesetzt && p.leerZeit < terminZeit)
                 leer->setBackground(Qt::red);
+            const int packungen = packungenBisTermin(p, feldVon(r, 4).toFloat(), heuteTag, termin);
+            if (packungen > 0 && (p.wochen < 4.0f || (terminGesetzt && p.leerZeit < terminZeit)))
+                leer->setToolTip(txtPackungen + ": " + QString::number(packungen));
             tabelleUebersicht->setItem(zeile, 4, leer);
             if (p.restTage <= 60)
                 vorrat = txtReicht2 + " " + QString::number(p.restTage) + " " + txtReicht3;
