@@ -67,6 +67,10 @@ struct TestZugang
 
     // pdf and help tests
     static QString txtPdfErr(MainWindow &w) { return w.txtPdfErr; }
+
+    // export tests
+    static QString txtPackungen(MainWindow &w) { return w.txtPackungen; }
+    static QString txtExportErr(MainWindow &w) { return w.txtExportErr; }
 };
 
 // A private settings folder and working folder for one test.
