@@ -445,6 +445,31 @@ private Q_SLOTS:
         }
         QVERIFY(!b.urls.urls.isEmpty());
     }
+    // Reminders and table export through the File menu, with their file dialog.
+    void exportKalender()
+    {
+        Bank b;
+        auto *eintrag = b.kind<QAction>("menu16");
+        QBENCHMARK {
+            const QString ziel = b.neuerPfad("ics");
+            b.antwort.aktion = [ziel](QWidget *d) { dateiDialogAusfuellen(d, ziel); };
+            eintrag->trigger();
+            zeichnen();
+        }
+        QVERIFY(QFileInfo(b.u.arbeitsVerzeichnis() + "/ziel1.ics").size() > 10000);
+    }
+    void exportTabelle()
+    {
+        Bank b;
+        auto *eintrag = b.kind<QAction>("menu17");
+        QBENCHMARK {
+            const QString ziel = b.neuerPfad("csv");
+            b.antwort.aktion = [ziel](QWidget *d) { dateiDialogAusfuellen(d, ziel); };
+            eintrag->trigger();
+            zeichnen();
+        }
+        QVERIFY(QFileInfo(b.u.arbeitsVerzeichnis() + "/ziel1.csv").size() > 2000);
+    }
     void nurDateiDialog()
     {
         Bank b;
