@@ -58,9 +58,7 @@ void MainWindow::butApotheke_clicked()
     label(behaelter, "aktueller Stand: ", {0, 70, 100, 20}, rechts);
     apoStand = zahlFeld(behaelter, "apoStand", QString::number(p.bestandHeute, 'g', 4),
                         {100, 70, 50, 20});
-    const int packungen =
-        packungenBisTermin(p, feld(index, 4).toFloat(), lokalerTag(jetztUnix()),
-                           terminTag(datensaetze[1]));
+    const int packungen = packungenFuer(datensaetze[index], p, jetztUnix(), datensaetze[1]);
     if (packungen > 0) {
         QLabel *bedarf = label(behaelter, txtPackungen + ": " + QString::number(packungen),
                                {0, 122, 350, 20}, Qt::AlignLeft | Qt::AlignVCenter);

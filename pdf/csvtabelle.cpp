@@ -39,8 +39,7 @@ QStringList uebersichtCsvZeile(const QStringList &r, const QStringList &patient,
         wochen = wochenText(p.wochen);
         leer = lokalerTag(p.leerZeit).toString(Qt::ISODate);
     }
-    const int n = packungenBisTermin(p, feldVon(r, 4).toFloat(), lokalerTag(jetzt),
-                                     terminTag(patient));
+    const int n = packungenFuer(r, p, jetzt, patient);
     if (n > 0)
         packungen = QString::number(n);
     return {feldVon(r, 1), feldVon(r, 2), bestandText(p.bestandHeute), wochen, leer, packungen};

@@ -96,13 +96,12 @@ QList<KalenderEreignis> kalenderEreignisse(const QList<QStringList> &medikamente
         const QString name = feldVon(r, 1);
         const int mal = ++gesehen[name];
         const Prognose p = prognose(r, jetzt);
-        if (!prognoseBrauchbar(p))
+        if (!prognoseBrauchbar(p) || !bestandZeitGueltig(r))
             continue;
         const QDate leer = lokalerTag(p.leerZeit);
         if (termin.isValid() && p.leerZeit < terminZeit) {
             QString zeile = name + " \u2013 " + t.leerAm + ": " + datumText(leer);
-            const int packungen =
-                packungenBisTermin(p, feldVon(r, 4).toFloat(), heute, termin);
+            const int packungen = packungenFuer(r, p, jetzt, patient);
             if (packungen > 0)
                 zeile += " \u2013 " + t.packungen + ": " + QString::number(packungen);
             knapp << zeile;

@@ -41,7 +41,8 @@ QList<QStringList> beispielMittel()
             mittel("Bedarf", "20", "30", "0"),     // on demand: no event
             mittel("Leer", "10", "2", "1", 10),    // ran out 8 days ago: 3 packs
             mittel("Absurd", "10", "1e38", "1"),   // no event, no packs
-            mittel("Ohne Packung", "abc", "5", "1")};
+            mittel("Ohne Packung", "abc", "5", "1"),
+            {"Vor 1970", "", "", "10", "-86400", "5", "1", "0", "0", "0", "0"}};
 }
 
 QStringList patientMitTermin(int inTagen)
@@ -216,7 +217,7 @@ void TestExport::hinweise()
     const QString wort = TestZugang::txtPackungen(w);
     QVERIFY(!wort.isEmpty());
     auto *tabelle = kind<QTableWidget>(&w, "tabelleUebersicht");
-    const QStringList erwartet{wort + ": 1", "", "", wort + ": 3", "", ""};
+    const QStringList erwartet{wort + ": 1", "", "", wort + ": 3", "", "", ""};
     for (int zeile = 0; zeile < erwartet.size(); ++zeile) {
         const QTableWidgetItem *zelle = tabelle->item(zeile, 4);
         QCOMPARE(zelle ? zelle->toolTip() : QString(), erwartet[zeile]);

@@ -58,6 +58,21 @@ int packungenBisTermin(const Prognose &p, float einheitenProPackung, const QDate
     return int(aufgerundet);
 }
 
+bool bestandZeitGueltig(const QStringList &r)
+{
+    bool ok = false;
+    const qint32 zeit = feldVon(r, 5).toInt(&ok);
+    return ok && zeit > 0;
+}
+
+int packungenFuer(const QStringList &r, const Prognose &p, quint32 jetzt,
+                  const QStringList &patient)
+{
+    if (!bestandZeitGueltig(r))
+        return -1;
+    return packungenBisTermin(p, feldVon(r, 4).toFloat(), lokalerTag(jetzt), terminTag(patient));
+}
+
 QDate lokalerTag(qint64 sekunden)
 {
     return QDateTime::fromSecsSinceEpoch(sekunden).date();

@@ -32,6 +32,13 @@ bool prognoseBrauchbar(const Prognose &p);
 int packungenBisTermin(const Prognose &p, float einheitenProPackung, const QDate &heute,
                        const QDate &termin);
 
+// The same for a medication record and the patient record, on the day of
+// `jetzt`; a stock time before 1970, past 2038 or no number gives -1 too.
+int packungenFuer(const QStringList &medikament, const Prognose &p, quint32 jetzt,
+                  const QStringList &patient);
+// Whether the record's stock time is a moment between 1970 and 2038.
+bool bestandZeitGueltig(const QStringList &medikament);
+
 // Local calendar day of a Unix time; the appointment day of a patient record
 // (field 4 "1", field 5 its time), or an invalid date when none is set.
 QDate lokalerTag(qint64 sekunden);

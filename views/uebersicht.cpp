@@ -23,8 +23,6 @@ void MainWindow::UebersichtFuellen()
 
     const bool terminGesetzt = feld(1, 4).toInt() == 1;
     const qint32 terminZeit = feld(1, 5).toInt();
-    const QDate termin = terminTag(datensaetze[1]);
-    const QDate heuteTag = lokalerTag(jetztSek);
 
     // All rows at once: each inserted row would move every bar above it again.
     tabelleUebersicht->setRowCount(qMax(0, anzahlDatensaetze - 2));
@@ -45,8 +43,8 @@ void MainWindow::UebersichtFuellen()
                 leer->setBackground(Qt::yellow);
             if (terminGesetzt && p.leerZeit < terminZeit)
                 leer->setBackground(Qt::red);
-            const int packungen = packungenBisTermin(p, feldVon(r, 4).toFloat(), heuteTag, termin);
-            if (packungen > 0 && (p.wochen < 4.0f || (terminGesetzt && p.leerZeit < terminZeit)))
+            const int packungen = packungenFuer(r, p, jetztSek, datensaetze[1]);
+            if (packungen > 0 && leer->background().style() != Qt::NoBrush) // yellow or red
                 leer->setToolTip(txtPackungen + ": " + QString::number(packungen));
             tabelleUebersicht->setItem(zeile, 4, leer);
             if (p.restTage <= 60)

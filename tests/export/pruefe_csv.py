@@ -26,7 +26,7 @@ with open(os.path.join(ordner, "tabelle.csv"), encoding="utf-8-sig", newline="")
     zeilen = list(csv.reader(f))
 
 pruefe(zeilen[0] == erwartet["kopf"] + [erwartet["packungenKopf"]], "header %r" % zeilen[0])
-packungen = ["1", "", "", "3", "", ""]
+packungen = ["1", "", "", "3", "", "", ""]
 pruefe(len(zeilen) == 1 + len(erwartet["zeilen"]), "%d rows" % len(zeilen))
 for zeile, uebersicht, pack in zip(zeilen[1:], erwartet["zeilen"], packungen):
     name, beschreibung, bestand, wochen, leer = uebersicht
