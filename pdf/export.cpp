@@ -36,9 +36,9 @@ int MainWindow::naechsteKalenderSequenz()
     QSettings einstellungen(datenPfad + "meddata.ini", QSettings::IniFormat);
     einstellungen.beginGroup("Kalender");
     bool ok = false;
-    const qint64 alt = einstellungen.value("sequenz").toLongLong(&ok);
-    const qint64 neu = qBound<qint64>(1, qMax(ok ? alt + 1 : 1, minuten),
-                                      std::numeric_limits<qint32>::max());
+    constexpr qint64 hoechste = std::numeric_limits<qint32>::max();
+    const qint64 alt = qBound<qint64>(0, einstellungen.value("sequenz").toLongLong(&ok), hoechste);
+    const qint64 neu = qBound<qint64>(1, qMax(ok ? alt + 1 : 1, minuten), hoechste);
     einstellungen.setValue("sequenz", neu);
     einstellungen.endGroup();
     return int(neu);

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -78,6 +80,8 @@ private Q_SLOTS:
     void hinweise_data();
     void hinweise();
     void dateien();
+    void sequenz_data();
+    void sequenz();
     void fehler_data();
     void fehler();
 };
@@ -316,6 +320,45 @@ void TestExport::dateien()
     w = std::make_unique<MainWindow>();
     exportieren("menu16", "leer.ics");
     QVERIFY(dateiLesen(ausgabe + "/leer.ics").contains("SUMMARY:Arzttermin\r\n"));
+}
+
+void TestExport::sequenz_data()
+{
+    QTest::addColumn<QString>("gespeichert"); // empty: none yet
+    QTest::addColumn<qint64>("mindestens");
+    QTest::addColumn<qint64>("hoechstens");
+    const qint64 minuten = (QDateTime::currentSecsSinceEpoch() - 1577836800) / 60;
+    QTest::newRow("erster Export") << "" << minuten << minuten + 2;
+    QTest::newRow("nach vielen") << "99999999" << 100000000LL << 100000000LL;
+    QTest::newRow("am Ende") << "2147483647" << 2147483647LL << 2147483647LL;
+    QTest::newRow("jenseits") << "9223372036854775807" << 2147483647LL << 2147483647LL;
+    QTest::newRow("kein Wert") << "abc" << minuten << minuten + 2;
+    QTest::newRow("negativ") << "-5" << minuten << minuten + 2;
+}
+
+// SEQUENCE rises on every export, survives a lost settings file, stays an int.
+void TestExport::sequenz()
+{
+    QFETCH(QString, gespeichert);
+    QFETCH(qint64, mindestens);
+    QFETCH(qint64, hoechstens);
+    TestUmgebung u;
+    u.vorbereiten(u.planSchreiben("plan.medat", planMit(patientMitTermin(3), {})));
+    if (!gespeichert.isEmpty())
+        QSettings(u.datenVerzeichnis() + "meddata.ini", QSettings::IniFormat)
+            .setValue("Kalender/sequenz", gespeichert);
+    MainWindow w;
+    const QString ziel = u.arbeitsVerzeichnis() + "/k.ics";
+    DialogHelfer helfer([&](QWidget *d) { dateiDialogAusfuellen(d, ziel); });
+    kind<QAction>(&w, "menu16")->trigger();
+    QVERIFY(helfer.erledigt());
+    const QRegularExpression muster("\\r\\nSEQUENCE:(\\d+)\\r\\n");
+    const QRegularExpressionMatch treffer = muster.match(QString::fromUtf8(dateiLesen(ziel)));
+    QVERIFY(treffer.hasMatch());
+    bool ok = false;
+    const qint64 sequenz = treffer.captured(1).toLongLong(&ok);
+    QVERIFY(ok);
+    QVERIFY2(sequenz >= mindestens && sequenz <= hoechstens, qPrintable(treffer.captured(1)));
 }
 
 void TestExport::fehler_data()
