@@ -320,6 +320,13 @@ void TestExport::dateien()
     w = std::make_unique<MainWindow>();
     exportieren("menu16", "leer.ics");
     QVERIFY(dateiLesen(ausgabe + "/leer.ics").contains("SUMMARY:Arzttermin\r\n"));
+    // Nor an appointment: a calendar without events.
+    w.reset();
+    QStringList ohneTermin = patientMitTermin(5);
+    ohneTermin[3] = "0";
+    u.vorbereiten(u.planSchreiben("ohne.medat", planMit(ohneTermin, {})));
+    w = std::make_unique<MainWindow>();
+    exportieren("menu16", "ohne.ics");
 }
 
 void TestExport::sequenz_data()

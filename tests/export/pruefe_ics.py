@@ -98,6 +98,7 @@ if t is not None:
 
 leer = lesen("leer.ics")
 pruefe([str(e["SUMMARY"]) for e in leer.values()] == ["Arzttermin"], "empty plan: %r" % leer)
+pruefe(lesen("ohne.ics") == {}, "events without medications and appointment")
 
 for f in fehler:
     print("FAIL:", f)
