@@ -184,6 +184,11 @@ void MainWindow::MenueBauen(const QString &sprache)
     connect(eintrag(datei, "menu14", txtMenu14, "SHIFT+CTRL+S"), &QAction::triggered, this,
             &MainWindow::Datei_Speichern_unter);
     datei->addSeparator();
+    connect(eintrag(datei, "menu16", txtMenu16, "CTRL+E"), &QAction::triggered, this,
+            &MainWindow::ErinnerungenExportieren);
+    connect(eintrag(datei, "menu17", txtMenu17), &QAction::triggered, this,
+            &MainWindow::TabelleExportieren);
+    datei->addSeparator();
     connect(eintrag(datei, "menu15", txtMenu15, "CTRL+Q"), &QAction::triggered, this,
             &QWidget::close);
 

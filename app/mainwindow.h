@@ -233,6 +233,14 @@ private:
     bool zahlFelderPruefen(const QList<struct ZahlFeld> &felder);
     bool nameVorhanden(class QLineEdit *feld);
     void UnlesbaresMelden();
+    // Reminders (iCalendar) and overview table (CSV) export
+    void ErinnerungenExportieren();
+    void TabelleExportieren();
+    QString exportDateiErfragen(const QString &titel, const QString &endung);
+    int naechsteKalenderSequenz();
+    QList<QStringList> medikamentenDatensaetze() const;
+    QString txtMenu16, txtMenu17, txtNachbestellen, txtTermin, txtKnapp, txtAlleReichen,
+        txtPackungen, txtPlanDatei, txtExportErr;
 
     friend struct TestZugang; // tests reach the text helpers and the table
 };

@@ -4,6 +4,7 @@
 // (scripts/bench does), so each figure is the median of N runs.
 #include "support/testsupport.h"
 
+#include "pdf/kalender.h"
 #include "planfile/datensatz.h"
 
 #include <QAction>
@@ -159,6 +160,22 @@ void bestaetigenMessen(Bank &b, const char *knopf, const char *bestaetigen,
     zeichnen();
     QVERIFY(uhr.isValid());
     QTest::setBenchmarkResult(uhr.nsecsElapsed() / 1e6, QTest::WalltimeMilliseconds);
+}
+
+void exportBestaetigen(const char *eintrag, const char *endung)
+{
+    Bank b;
+    const QString ziel = b.neuerPfad(endung);
+    QElapsedTimer uhr;
+    b.antwort.aktion = [&](QWidget *d) {
+        uhr.start();
+        dateiDialogAusfuellen(d, ziel);
+    };
+    b.kind<QAction>(eintrag)->trigger();
+    zeichnen();
+    QVERIFY(uhr.isValid());
+    QTest::setBenchmarkResult(uhr.nsecsElapsed() / 1e6, QTest::WalltimeMilliseconds);
+    QVERIFY(QFileInfo(ziel).size() > 2000);
 }
 
 void neuesAusfuellen(QWidget *d)
@@ -444,6 +461,64 @@ private Q_SLOTS:
             zeichnen();
         }
         QVERIFY(!b.urls.urls.isEmpty());
+    }
+    // Reminders and table export through the File menu, with their file dialog.
+    void exportKalender()
+    {
+        Bank b;
+        auto *eintrag = b.kind<QAction>("menu16");
+        QBENCHMARK {
+            const QString ziel = b.neuerPfad("ics");
+            b.antwort.aktion = [ziel](QWidget *d) { dateiDialogAusfuellen(d, ziel); };
+            eintrag->trigger();
+            zeichnen();
+        }
+        QVERIFY(QFileInfo(b.u.arbeitsVerzeichnis() + "/ziel1.ics").size() > 10000);
+    }
+    void exportTabelle()
+    {
+        Bank b;
+        auto *eintrag = b.kind<QAction>("menu17");
+        QBENCHMARK {
+            const QString ziel = b.neuerPfad("csv");
+            b.antwort.aktion = [ziel](QWidget *d) { dateiDialogAusfuellen(d, ziel); };
+            eintrag->trigger();
+            zeichnen();
+        }
+        QVERIFY(QFileInfo(b.u.arbeitsVerzeichnis() + "/ziel1.csv").size() > 2000);
+    }
+    // The same from the confirmed file name on: the export's own time.
+    void exportKalenderBestaetigen() { exportBestaetigen("menu16", "ics"); }
+    void exportTabelleBestaetigen() { exportBestaetigen("menu17", "csv"); }
+    // The calendar's content alone: events, escaping, folding of 48 medications.
+    void kalenderInhalt()
+    {
+        Bank b;
+        QList<QStringList> medikamente;
+        for (int i = 2; i < TestZugang::anzahl(*b.w); ++i)
+            medikamente << TestZugang::datensatz(*b.w, i);
+        const QStringList patient = TestZugang::datensatz(*b.w, 1);
+        QByteArray inhalt;
+        QBENCHMARK {
+            inhalt = kalenderDatei(kalenderEreignisse(medikamente, patient, jetztUnix(),
+                                                      b.plan, ExportTexte()),
+                                   1, QDateTime::currentDateTimeUtc());
+        }
+        QVERIFY(inhalt.count("BEGIN:VEVENT") > 30);
+    }
+    // A bare file dialog from the confirmed name on, for comparison.
+    void nurDateiDialogBestaetigen()
+    {
+        Bank b;
+        const QString ziel = b.neuerPfad("csv");
+        QElapsedTimer uhr;
+        b.antwort.aktion = [&](QWidget *d) {
+            uhr.start();
+            dateiDialogAusfuellen(d, ziel);
+        };
+        QFileDialog::getSaveFileName(b.w.get(), "CSV", b.u.arbeitsVerzeichnis(), "*.csv");
+        zeichnen();
+        QTest::setBenchmarkResult(uhr.nsecsElapsed() / 1e6, QTest::WalltimeMilliseconds);
     }
     void nurDateiDialog()
     {

@@ -60,6 +60,12 @@ void MainWindow::butApotheke_clicked()
     label(behaelter, "aktueller Stand: ", {0, 70, 100, 20}, rechts);
     apoStand = zahlFeld(behaelter, "apoStand", zahlSpeichern(p.bestandHeute),
                         {100, 70, 50, 20});
+    const int packungen = packungenFuer(datensaetze[index], p, jetztUnix(), datensaetze[1]);
+    if (packungen > 0) {
+        QLabel *bedarf = label(behaelter, txtPackungen + ": " + QString::number(packungen),
+                               {0, 122, 350, 20}, Qt::AlignLeft | Qt::AlignVCenter);
+        bedarf->setObjectName("apoBedarf");
+    }
     label(behaelter, "Packung/en: ", {0, 100, 100, 20}, rechts);
     apoPackungen = zahlFeld(behaelter, "apoPackungen", "1", {100, 100, 50, 20});
     label(behaelter, "mit je: ", {150, 100, 50, 20}, rechts);

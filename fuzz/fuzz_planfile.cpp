@@ -2,6 +2,8 @@
 // compaction must neither crash nor lose or garble what they write.
 #include "fuzzumgebung.h"
 
+#include "pdf/csvtabelle.h"
+#include "pdf/kalender.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
 #include "support/testsupport.h"
@@ -58,6 +60,33 @@ void prognosenRechnen(MainWindow &w)
         }
         for (int f = 7; f <= 10; ++f)
             TestZugang::dosisText(w, feldVon(r, f).toFloat());
+    }
+}
+
+// Calendar and table of any plan: short CRLF lines of whole UTF-8 characters,
+// dates a calendar can hold, one table row per medication.
+void exportePruefen(MainWindow &w)
+{
+    QList<QStringList> medikamente;
+    for (int i = 2; i < TestZugang::anzahl(w); ++i)
+        medikamente << TestZugang::datensatz(w, i);
+    const QStringList patient = TestZugang::datensatz(w, 1);
+    const quint32 jetzt = jetztUnix();
+    const QList<KalenderEreignis> ereignisse =
+        kalenderEreignisse(medikamente, patient, jetzt, fuzz::planPfad(), ExportTexte());
+    FUZZ_PRUEFEN(ereignisse.size() <= medikamente.size() + 1, "more events than medications");
+    for (const KalenderEreignis &e : ereignisse)
+        FUZZ_PRUEFEN(e.tag.year() >= 1969 && e.tag.year() <= 2038, "event date out of range");
+    const QByteArray ics = kalenderDatei(ereignisse, 1, QDateTime::currentDateTimeUtc());
+    FUZZ_PRUEFEN(ics.count('\n') == ics.count("\r\n"), "bare line feed in the calendar");
+    for (const QByteArray &zeile : ics.split('\n')) {
+        FUZZ_PRUEFEN(zeile.size() <= 76, "calendar line longer than 75 octets");
+        FUZZ_PRUEFEN(QString::fromUtf8(zeile).toUtf8() == zeile, "UTF-8 split by folding");
+    }
+    for (const QStringList &r : medikamente) {
+        const int packungen = packungenFuer(r, prognose(r, jetzt), jetzt, patient);
+        FUZZ_PRUEFEN(packungen == -1 || (packungen >= 1 && packungen <= 1000000), "packs");
+        FUZZ_PRUEFEN(uebersichtCsvZeile(r, patient, jetzt).size() == 6, "table row");
     }
 }
 
@@ -132,6 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *daten, std::size_t gro
     fuzz::aufrufen("ListBoxFuellen");
     ansichtenPruefen(w);
     prognosenRechnen(w);
+    exportePruefen(w);
 
     // Each step below refills views; a GUI harness is slow, so every input
     // takes one move only, chosen by its length.

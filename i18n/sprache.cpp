@@ -29,6 +29,8 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Menubar", "menu41", &MainWindow::txtMenu41},
         {"Menubar", "menu42", &MainWindow::txtMenu42},
         {"Menubar", "menu43", &MainWindow::txtMenu43},
+        {"Menubar", "menu16", &MainWindow::txtMenu16},
+        {"Menubar", "menu17", &MainWindow::txtMenu17},
         {"Labels", "col1", &MainWindow::txtCol1},
         {"Labels", "col2", &MainWindow::txtCol2},
         {"Labels", "col4", &MainWindow::txtCol4},
@@ -104,6 +106,13 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"reparieren", "labelRep2", &MainWindow::txtLabelRep2},
         {"reparieren", "butRep1", &MainWindow::txtButRep1},
         {"reparieren", "butRep2", &MainWindow::txtButRep2},
+        {"Export", "reorder", &MainWindow::txtNachbestellen},
+        {"Export", "appointment", &MainWindow::txtTermin},
+        {"Export", "shortlist", &MainWindow::txtKnapp},
+        {"Export", "allenough", &MainWindow::txtAlleReichen},
+        {"Export", "packs", &MainWindow::txtPackungen},
+        {"Export", "planfile", &MainWindow::txtPlanDatei},
+        {"Export", "exporterr", &MainWindow::txtExportErr},
     };
 
     QSettings datei(datenPfad + "lang_" + sprache + ".ini", QSettings::IniFormat);

@@ -71,7 +71,7 @@ void TestStart::ersterStart()
     QCOMPARE(TestZugang::dokumentePfad(w), QDir::homePath() + "/Documents");
     QCOMPARE(kind<QTabWidget>(&w, "tabReiter")->tabText(0), QString("\u00DCbersicht"));
     QCOMPARE(menueEintraege(w, "menu1"),
-             QStringList({"menu11", "menu12", "menu14", "|", "menu15"}));
+             QStringList({"menu11", "menu12", "menu14", "|", "menu16", "menu17", "|", "menu15"}));
     // The template holds a patient and no medication.
     QCOMPARE(TestZugang::anzahl(w), 2);
     QCOMPARE(kind<QTableWidget>(&w, "tabelleUebersicht")->rowCount(), 0);
@@ -96,7 +96,8 @@ void TestStart::spaeterStart()
     QCOMPARE(w.windowTitle(), "Tablora - " + plan);
     QCOMPARE(TestZugang::dokumentePfad(w), plan);
     QCOMPARE(menueEintraege(w, "menu1"),
-             QStringList({"menu11", "menu12", "menu13", "menu14", "|", "menu15"}));
+             QStringList({"menu11", "menu12", "menu13", "menu14", "|", "menu16", "menu17", "|",
+                          "menu15"}));
     QCOMPARE(kind<QAction>(&w, "menu13")->shortcut(), QKeySequence("Ctrl+S"));
     QCOMPARE(kind<QTabWidget>(&w, "tabReiter")->tabText(0), QString("Overview"));
     QCOMPARE(kind<QTableWidget>(&w, "tabelleUebersicht")->rowCount(), 1);
@@ -124,7 +125,7 @@ void TestStart::fehlendeLetzteDatei()
     QVERIFY(!helfer.gesehenerText().isEmpty());
     const QString standard = u.programmDaten() + "default.medat";
     QCOMPARE(w.windowTitle(), "Tablora - " + standard);
-    QCOMPARE(menueEintraege(w, "menu1").size(), 5);
+    QCOMPARE(menueEintraege(w, "menu1").size(), 8);
 }
 
 void TestStart::fensterRahmen()
@@ -146,7 +147,7 @@ void TestStart::fensterRahmen()
     // Shortcuts as the menus promise them.
     const QList<QPair<const char *, const char *>> kuerzel = {
         {"menu11", "Ctrl+N"}, {"menu12", "Ctrl+O"}, {"menu14", "Shift+Ctrl+S"},
-        {"menu15", "Ctrl+Q"}};
+        {"menu15", "Ctrl+Q"}, {"menu16", "Ctrl+E"}};
     for (const auto &k : kuerzel)
         QCOMPARE(kind<QAction>(&w, k.first)->shortcut(), QKeySequence(k.second));
     QCOMPARE(menueEintraege(w, "menu4"), QStringList({"menu41", "menu43", "menu42"}));
@@ -243,7 +244,7 @@ void TestStart::texteAllerSprachen()
     QSettings datei(u.programmDaten() + "lang_" + code + ".ini", QSettings::IniFormat);
     const QStringList gruppen = {"Title", "Menubar", "Labels", "Tabs", "Groupboxen", "Dialogs",
                                  "NewMedWin", "MessageBoxes", "infohints", "sonst",
-                                 "reparieren"};
+                                 "reparieren", "Export"};
     int anzahl = 0;
     for (const QString &g : gruppen) {
         datei.beginGroup(g);
@@ -257,7 +258,7 @@ void TestStart::texteAllerSprachen()
         }
         datei.endGroup();
     }
-    QVERIFY(anzahl >= 86);
+    QVERIFY(anzahl >= 95);
     if (code == "pers") {
         datei.beginGroup("Tabs");
         const QString text = datei.value("tab1").toString();

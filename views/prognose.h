@@ -1,6 +1,7 @@
 #ifndef TABLORA_PROGNOSE_H
 #define TABLORA_PROGNOSE_H
 
+#include <QDate>
 #include <QStringList>
 
 // Stock forecast of one medication record, in single precision as the plan
@@ -28,5 +29,31 @@ QString bestandText(float bestand);
 
 // Unix seconds as the local date "dd. MM. yyyy", for any time a forecast gives.
 QString datumText(qint64 sekunden);
+
+// Whether D, C and T are real figures: D above 0, C finite and T a moment
+// between 1970 and 2038 that was not clamped. Absurd records give false.
+bool prognoseBrauchbar(const Prognose &p);
+
+// Whole packs that bridge the gap from today until a week after the
+// appointment day, or -1 when there is none (no appointment, an appointment
+// already past, no regular use, stock enough, units per pack not above 0,
+// or an absurd figure). A stock below 0 counts as none left.
+int packungenBisTermin(const Prognose &p, float einheitenProPackung, const QDate &heute,
+                       const QDate &termin);
+
+// The same for a medication record and the patient record, on the day of
+// `jetzt`; a stock time before 1970, past 2038 or no number gives -1 too.
+int packungenFuer(const QStringList &medikament, const Prognose &p, quint32 jetzt,
+                  const QStringList &patient);
+// Whether the record's stock time is a moment between 1970 and 2038.
+bool bestandZeitGueltig(const QStringList &medikament);
+
+// Local calendar day of a Unix time; the appointment day of a patient record
+// (field 4 "1", field 5 its time), or an invalid date when none is set.
+QDate lokalerTag(qint64 sekunden);
+QDate terminTag(const QStringList &patient);
+
+// Weeks of supply as the overview shows them.
+QString wochenText(float wochen);
 
 #endif

@@ -43,6 +43,9 @@ void MainWindow::UebersichtFuellen()
                 leer->setBackground(Qt::yellow);
             if (terminGesetzt && p.leerZeit < terminZeit)
                 leer->setBackground(Qt::red);
+            const int packungen = packungenFuer(r, p, jetztSek, datensaetze[1]);
+            if (packungen > 0 && leer->background().style() != Qt::NoBrush) // yellow or red
+                leer->setToolTip(txtPackungen + ": " + QString::number(packungen));
             tabelleUebersicht->setItem(zeile, 4, leer);
             if (p.aufgebraucht())
                 vorrat = txtLeer.arg(p.leerSeitTagen());

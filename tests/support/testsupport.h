@@ -73,6 +73,9 @@ struct TestZugang
     static QString txtZahlFalsch(MainWindow &w) { return w.txtZahlFalsch; }
     static QString txtNameLeer(MainWindow &w) { return w.txtNameLeer; }
     static QString txtUnlesbar(MainWindow &w) { return w.txtUnlesbar; }
+    // export tests
+    static QString txtPackungen(MainWindow &w) { return w.txtPackungen; }
+    static QString txtExportErr(MainWindow &w) { return w.txtExportErr; }
 };
 
 // A private settings folder and working folder for one test.

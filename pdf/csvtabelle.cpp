@@ -1,0 +1,46 @@
+#include "pdf/csvtabelle.h"
+
+#include "planfile/datensatz.h"
+#include "views/prognose.h"
+
+QString csvFeld(const QString &text, bool zahl)
+{
+    QString feld = text;
+    static const QString formelAnfang = QStringLiteral("=+-@\t\r");
+    if (!zahl && !feld.isEmpty() && formelAnfang.contains(feld.at(0)))
+        feld.prepend(QLatin1Char('\''));
+    if (feld.contains(QLatin1Char(',')) || feld.contains(QLatin1Char('"'))
+        || feld.contains(QLatin1Char('\n')) || feld.contains(QLatin1Char('\r'))) {
+        feld.replace(QLatin1String("\""), QLatin1String("\"\""));
+        feld = QLatin1Char('"') + feld + QLatin1Char('"');
+    }
+    return feld;
+}
+
+QByteArray csvDatei(const QList<QStringList> &zeilen, const QList<int> &zahlSpalten)
+{
+    QString text;
+    for (const QStringList &zeile : zeilen) {
+        for (int i = 0; i < zeile.size(); ++i) {
+            if (i > 0)
+                text += QLatin1Char(',');
+            text += csvFeld(zeile.at(i), zahlSpalten.contains(i));
+        }
+        text += QLatin1String("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QStringList uebersichtCsvZeile(const QStringList &r, const QStringList &patient, quint32 jetzt)
+{
+    const Prognose p = prognose(r, jetzt);
+    QString wochen, leer, packungen;
+    if (p.verbrauch) {
+        wochen = wochenText(p.wochen);
+        leer = lokalerTag(p.leerZeit).toString(Qt::ISODate);
+    }
+    const int n = packungenFuer(r, p, jetzt, patient);
+    if (n > 0)
+        packungen = QString::number(n);
+    return {feldVon(r, 1), feldVon(r, 2), bestandText(p.bestandHeute), wochen, leer, packungen};
+}
