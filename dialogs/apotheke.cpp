@@ -82,11 +82,17 @@ void MainWindow::butApotheke_clicked()
 void MainWindow::butApoEintrag_clicked()
 {
     activateWindow();
-    const int index = gewaehlterIndex();
+    int index = gewaehlterIndex();
     // Only meaningful while the dialog is open, and only on the loaded plan:
     // a change the file cannot take would show as stored when it is not.
     if (!apoStand || index < 0 || !tabelleHaeltPlan())
         return;
+    const QStringList gezeigt = datensaetze[index];
+    if (!AenderungBeginnen(&index))
+        return;
+    // The plan was read again: a stock the user left as shown counts from the fresh record.
+    if (datensaetze[index] != gezeigt && !apoStand->isModified())
+        apoStand->setText(QString::number(prognose(datensaetze[index], jetztUnix()).bestandHeute, 'g', 4));
 
     // Typed like every other number, so "2,5" counts as 2.5 and not as 0.
     const float stand = zahlText(apoStand->text()).toFloat();

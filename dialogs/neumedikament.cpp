@@ -140,6 +140,13 @@ void MainWindow::butMedEintragen_clicked()
     // Only meaningful while the dialog is open.
     if (!neuEingabe || !tabelleHaeltPlan() || anzahlDatensaetze - 2 >= maxMedikamente)
         return;
+    if (!AenderungBeginnen())
+        return;
+    // The plan read again may be full by now.
+    if (anzahlDatensaetze - 2 >= maxMedikamente) {
+        Hinweis(txtMedFull);
+        return;
+    }
 
     const QString datum = QString::number(unixZeit(QDateTime(neuDatum->date(), QTime(0, 0))));
     const QString nummer = QString::number(anzahlDatensaetze - 1);

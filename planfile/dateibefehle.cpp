@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QCheckBox>
@@ -78,6 +79,15 @@ void MainWindow::Datei_Speichern_unter()
     const QString name = QFileDialog::getSaveFileName(this, txtSaved, dokumentePfad, "(*.db)");
     if (name.isEmpty())
         return;
+    // A file written over keeps its old bytes as a version.
+    if (QFileInfo(name).isFile()) {
+        QFile alt(name);
+        if (alt.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = alt.readAll();
+            if (alt.error() == QFileDevice::NoError)
+                VersionBehalten(name, bytes);
+        }
+    }
     if (!TabelleSchreiben(name) || !QFileInfo(name).isFile())
         return;
     dokumentePfad = QFileInfo(name).absoluteFilePath();

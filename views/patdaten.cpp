@@ -40,7 +40,7 @@ void MainWindow::PatDatenAendern()
 {
     // Without the plan's patient record there is nothing to change, and a
     // compaction would not be allowed to write anyway.
-    if (!tabelleHaeltPlan())
+    if (!tabelleHaeltPlan() || !AenderungBeginnen(nullptr, true))
         return;
     setzeFeld(1, 1, freiText(editName->text()));
     setzeFeld(1, 2, freiText(editVorname->text()));
@@ -55,7 +55,11 @@ void MainWindow::ArztRadio(bool eingang)
     butArztTermin->setVisible(eingang);
     if (!tabelleHaeltPlan())
         return;
-    setzeFeld(1, 4, eingang ? "1" : "0");
+    // Refilling the page sets the switch to what the plan holds: no change then.
+    const QString wert = eingang ? "1" : "0";
+    if (feld(1, 4) != wert && !AenderungBeginnen(nullptr, true))
+        return;
+    setzeFeld(1, 4, wert);
     aufraeumen();
     DatenEinlesen(aktuelleDatei);
     UebersichtFuellen();
@@ -63,7 +67,7 @@ void MainWindow::ArztRadio(bool eingang)
 
 void MainWindow::ArztTerminMachen()
 {
-    if (!tabelleHaeltPlan())
+    if (!tabelleHaeltPlan() || !AenderungBeginnen(nullptr, true))
         return;
     // startOfDay() is local midnight, or the first valid moment on a day
     // whose midnight a clock change skips.

@@ -6,10 +6,10 @@
 
 void MainWindow::Aenderung_Speichern()
 {
-    const int index = gewaehlterIndex();
+    int index = gewaehlterIndex();
     // No medication in the form, or a table that is not this file's plan:
     // storing would hit a wrong record or never reach the file.
-    if (index < 0 || !tabelleHaeltPlan())
+    if (index < 0 || !tabelleHaeltPlan() || !AenderungBeginnen(&index))
         return;
 
     const QString zeitText = QString::number(jetztUnix());

@@ -1,0 +1,187 @@
+#include "planfile/versionen.h"
+
+#include "planfile/datensatz.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+const char *const zeitFormat = "yyyy-MM-dd_HH-mm-ss-zzz";
+const char *const standName = "stand";
+
+// "2026-12-06_23-55-00-123.medat", with "_2", "_3" ... when two share a millisecond.
+const QRegularExpression &namensMuster()
+{
+    static const QRegularExpression muster(
+        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}-\\d{3})(?:_(\\d{1,6}))?\\.medat$"));
+    return muster;
+}
+
+struct Eintrag
+{
+    QString name;
+    QDateTime zeit;
+    int zaehler;
+};
+
+bool frueher(const Eintrag &a, const Eintrag &b)
+{
+    return a.zeit != b.zeit ? a.zeit < b.zeit : a.zaehler < b.zaehler;
+}
+
+// Every file whose name is a version name, oldest first, whatever it holds.
+QList<Eintrag> benannte(const QString &ordner)
+{
+    QList<Eintrag> liste;
+    const QStringList namen = QDir(ordner).entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : namen) {
+        const auto treffer = namensMuster().match(name);
+        if (!treffer.hasMatch())
+            continue;
+        const QString text = treffer.captured(1);
+        const QDateTime zeit(QDate::fromString(text.left(10), "yyyy-MM-dd"),
+                             QTime::fromString(text.mid(11), "HH-mm-ss-zzz"), Qt::UTC);
+        if (!zeit.isValid())
+            continue;
+        liste.append({name, zeit, treffer.captured(2).toInt()});
+    }
+    std::sort(liste.begin(), liste.end(), frueher);
+    return liste;
+}
+
+} // namespace
+
+Versionsspeicher::Versionsspeicher(const QString &planPfad)
+{
+    const QFileInfo info(planPfad);
+    m_ordner = info.absolutePath() + "/." + info.fileName() + ".versions";
+}
+
+QString Versionsspeicher::ordner() const
+{
+    return m_ordner;
+}
+
+bool Versionsspeicher::istPlan(const QByteArray &bytes)
+{
+    if (bytes.size() > maxGroesse || bytes.contains('\0'))
+        return false;
+    const int zeilen = planZeilen(planTextDekodieren(bytes)).size();
+    return zeilen >= 2 && zeilen <= 50;
+}
+
+QByteArray Versionsspeicher::lesen(const QString &pfad)
+{
+    QFile datei(pfad);
+    if (datei.size() > maxGroesse || !datei.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray bytes = datei.read(maxGroesse + 1);
+    if (datei.error() != QFileDevice::NoError || !istPlan(bytes))
+        return QByteArray();
+    return bytes;
+}
+
+QList<Versionsspeicher::Version> Versionsspeicher::versionen() const
+{
+    QList<Version> liste;
+    for (const Eintrag &e : benannte(m_ordner)) {
+        const QFileInfo info(m_ordner + "/" + e.name);
+        // Size and kind are checked here; contents when a version is read.
+        if (info.isFile() && info.size() <= maxGroesse && info.size() > 0)
+            liste.append({info.filePath(), e.zeit});
+    }
+    return liste;
+}
+
+Versionsspeicher::Ergebnis Versionsspeicher::behalten(const QByteArray &bytes,
+                                                      const Schreiber &schreiben,
+                                                      QString *fehler, const QDateTime &jetzt)
+{
+    QList<Eintrag> alle = benannte(m_ordner);
+    for (int i = alle.size() - 1; i >= 0; --i) {
+        const QByteArray neueste = lesen(m_ordner + "/" + alle.at(i).name);
+        if (neueste.isNull())
+            continue;
+        if (neueste == bytes)
+            return Ergebnis::Gleich;
+        break;
+    }
+
+    if (!QDir().mkpath(m_ordner) || !QFileInfo(m_ordner).isDir()) {
+        if (fehler)
+            *fehler = QFileInfo::exists(m_ordner) ? QFile::tr("Not a directory") + ": " + m_ordner
+                                                  : QFile::tr("Cannot create directory") + ": "
+                                                        + m_ordner;
+        return Ergebnis::Fehler;
+    }
+
+    // Never older than the newest name, so the order holds when the clock goes back.
+    QDateTime zeit = jetzt.toUTC();
+    int zaehler = 0;
+    if (!alle.isEmpty() && zeit <= alle.last().zeit) {
+        zeit = alle.last().zeit;
+        zaehler = alle.last().zaehler + 1;
+    }
+    QString name = zeit.toString(zeitFormat);
+    if (zaehler > 0)
+        name += "_" + QString::number(zaehler);
+    name += ".medat";
+    if (!schreiben(m_ordner + "/" + name, bytes, fehler))
+        return Ergebnis::Fehler;
+
+    alle.append({name, zeit, zaehler});
+    while (alle.size() > grenze) {
+        QFile::remove(m_ordner + "/" + alle.takeFirst().name);
+    }
+    return Ergebnis::Neu;
+}
+
+QString Versionsspeicher::stand() const
+{
+    QFile datei(m_ordner + "/" + standName);
+    if (datei.size() > 256 || !datei.open(QIODevice::ReadOnly))
+        return QString();
+    const QString name = QString::fromUtf8(datei.readAll()).trimmed();
+    if (!namensMuster().match(name).hasMatch())
+        return QString();
+    return m_ordner + "/" + name;
+}
+
+bool Versionsspeicher::setzeStand(const QString &versionPfad, const Schreiber &schreiben)
+{
+    return schreiben(m_ordner + "/" + standName, QFileInfo(versionPfad).fileName().toUtf8(),
+                     nullptr);
+}
+
+void Versionsspeicher::standLoeschen()
+{
+    QFile::remove(m_ordner + "/" + standName);
+}
+
+int Versionsspeicher::position(const QList<Version> &liste, const QByteArray &aktuell) const
+{
+    const QString markiert = stand();
+    if (markiert.isEmpty())
+        return liste.size();
+    for (int i = 0; i < liste.size(); ++i) {
+        if (liste.at(i).pfad == markiert)
+            return lesen(markiert) == aktuell ? i : liste.size();
+    }
+    return liste.size();
+}
+
+int Versionsspeicher::ziel(const QList<Version> &liste, int pos, int schritt,
+                           const QByteArray &aktuell)
+{
+    for (int i = pos + schritt; i >= 0 && i < liste.size(); i += schritt) {
+        const QByteArray bytes = lesen(liste.at(i).pfad);
+        if (!bytes.isNull() && bytes != aktuell)
+            return i;
+    }
+    return -1;
+}
