@@ -40,6 +40,9 @@ void MainWindow::VerlaufZeigen()
     tabelle->setSelectionMode(QAbstractItemView::SingleSelection);
     tabelle->setTabKeyNavigation(false);
     tabelle->setHorizontalHeaderLabels({txtHisTime, txtHisChange});
+    // Persian lines read from the right, with the figures in their order.
+    if (txtHisChange.isRightToLeft())
+        tabelle->setLayoutDirection(Qt::RightToLeft);
     tabelle->verticalHeader()->hide();
     tabelle->setColumnWidth(0, 170);
     tabelle->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);

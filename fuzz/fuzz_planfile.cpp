@@ -2,7 +2,10 @@
 // compaction must neither crash nor lose or garble what they write.
 #include "fuzzumgebung.h"
 
+#include "planfile/aenderungen.h"
 #include "planfile/datensatz.h"
+#include "planfile/sicherschreiben.h"
+#include "planfile/versionen.h"
 #include "support/testsupport.h"
 #include "views/prognose.h"
 
@@ -73,6 +76,35 @@ void kompaktPruefen(MainWindow &w)
     }
 }
 
+// The bytes as a kept version of the plan: the history list and the change
+// description must take anything without crashing, and list only real plans.
+void alsVersionPruefen(const QString &plan, const QByteArray &eingabe)
+{
+    AenderungsWorte worte;
+    worte.bestand = "%1: %2 -> %3";
+    worte.hinzu = worte.entfernt = worte.geaendert = "%1";
+    worte.termin = "%1";
+    Versionsspeicher speicher(plan);
+    const auto ergebnis = speicher.behalten(
+        eingabe,
+        [](const QString &pfad, const QByteArray &inhalt, QString *fehler) {
+            return sicherSchreiben(pfad, inhalt, fehler);
+        },
+        nullptr);
+    FUZZ_PRUEFEN(ergebnis != Versionsspeicher::Ergebnis::Fehler, "version not kept");
+    const auto versionen = speicher.versionen();
+    FUZZ_PRUEFEN(versionen.size() <= Versionsspeicher::grenze, "more versions than the limit");
+    const QByteArray jetzt = fuzz::lesen(plan);
+    const QList<VerlaufEintrag> liste = verlaufListe(versionen, jetzt, worte);
+    const bool istPlan = Versionsspeicher::istPlan(eingabe);
+    FUZZ_PRUEFEN(!istPlan || (!liste.isEmpty() && Versionsspeicher::lesen(liste.first().pfad) == eingabe),
+                 "kept plan missing from the history");
+    for (const VerlaufEintrag &e : liste)
+        FUZZ_PRUEFEN(!e.text.isEmpty(), "history line without a text");
+    FUZZ_PRUEFEN(!aenderungenBeschreiben(eingabe, jetzt, worte).isEmpty(), "no description");
+    FUZZ_PRUEFEN(!aenderungenBeschreiben(jetzt, eingabe, worte).isEmpty(), "no description");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -135,6 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *daten, std::size_t gro
     ansichtenPruefen(w);
 
     fuzz::aufrufen("aufraeumen");
+    alsVersionPruefen(plan, eingabe);
     if (!geladen) {
         fuzz::aufraeumenNachEingabe();
         return 0;
