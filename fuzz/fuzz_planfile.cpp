@@ -82,8 +82,8 @@ void alsVersionPruefen(const QString &plan, const QByteArray &eingabe)
 {
     AenderungsWorte worte;
     worte.bestand = "%1: %2 -> %3";
-    worte.hinzu = worte.entfernt = worte.geaendert = "%1";
-    worte.termin = "%1";
+    worte.hinzu = worte.entfernt = worte.geaendert = worte.termin = "%1";
+    worte.reihenfolge = worte.patient = worte.keinTermin = worte.keine = worte.sonst = "-";
     Versionsspeicher speicher(plan);
     const auto ergebnis = speicher.behalten(
         eingabe,
