@@ -38,7 +38,8 @@ bool frueher(const Eintrag &a, const Eintrag &b)
 QList<Eintrag> benannte(const QString &ordner)
 {
     QList<Eintrag> liste;
-    const QStringList namen = QDir(ordner).entryList(QDir::Files | QDir::Hidden);
+    const QStringList namen =
+        QDir(ordner).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QString &name : namen) {
         const auto treffer = namensMuster().match(name);
         if (!treffer.hasMatch())
@@ -89,12 +90,9 @@ QByteArray Versionsspeicher::lesen(const QString &pfad)
 QList<Versionsspeicher::Version> Versionsspeicher::versionen() const
 {
     QList<Version> liste;
-    for (const Eintrag &e : benannte(m_ordner)) {
-        const QFileInfo info(m_ordner + "/" + e.name);
-        // Size and kind are checked here; contents when a version is read.
-        if (info.isFile() && info.size() <= maxGroesse && info.size() > 0)
-            liste.append({info.filePath(), e.zeit});
-    }
+    // By name alone: size and contents are checked when a version is read.
+    for (const Eintrag &e : benannte(m_ordner))
+        liste.append({m_ordner + "/" + e.name, e.zeit});
     return liste;
 }
 
