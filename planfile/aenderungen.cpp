@@ -108,7 +108,8 @@ QList<VerlaufEintrag> verlaufListe(const QList<Versionsspeicher::Version> &versi
     QByteArray danach = aktuell;
     for (int i = versionen.size() - 1; i >= 0; --i) {
         const QByteArray bytes = Versionsspeicher::lesen(versionen.at(i).pfad);
-        if (bytes.isNull())
+        // A state kept twice in a row (a command that changed nothing) shows once.
+        if (bytes.isNull() || bytes == danach)
             continue;
         liste.append({versionen.at(i).pfad, versionen.at(i).zeit,
                       aenderungenBeschreiben(bytes, danach, worte).join(", ")});

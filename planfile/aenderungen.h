@@ -37,7 +37,8 @@ struct VerlaufEintrag
 };
 
 // The usable versions, newest first, each described against the next newer
-// one (the newest against the plan as it is now, `aktuell`).
+// one (the newest against the plan as it is now, `aktuell`); a version equal
+// to the next is left out.
 QList<VerlaufEintrag> verlaufListe(const QList<Versionsspeicher::Version> &versionen,
                                    const QByteArray &aktuell, const AenderungsWorte &worte);
 

@@ -87,9 +87,12 @@ bool MainWindow::AenderungBeginnen(int *medIndex, bool patientFelder)
     if (aufPlatte == letzterStand)
         return true;
 
-    // Changed behind the program's back: carry the command out on the plan as it is now.
-    const QString name = medIndex ? feld(*medIndex, 1) : QString();
+    // Changed behind the program's back: carry the command out on the plan as
+    // it is now, on the medications found again by name.
+    const int gewaehlt = gewaehlterIndex();
+    const QString gewaehltName = feld(gewaehlt, 1);
     const int alterIndex = medIndex ? *medIndex : -1;
+    const QString name = feld(alterIndex, 1);
     const QString eingabeName = editName->text();
     const QString eingabeVorname = editVorname->text();
     const QDate eingabeGeburt = dateGeburt->date();
@@ -97,15 +100,19 @@ bool MainWindow::AenderungBeginnen(int *medIndex, bool patientFelder)
     const bool eingabeTerminJa = radioJa->isChecked();
 
     DatenEinlesen(aktuelleDatei);
-    int neuerIndex = -1;
-    if (medIndex && tabelleHaeltPlan()) {
-        if (alterIndex >= 2 && alterIndex < anzahlDatensaetze && feld(alterIndex, 1) == name)
-            neuerIndex = alterIndex;
-        for (int i = 2; neuerIndex < 0 && i < anzahlDatensaetze; ++i) {
-            if (feld(i, 1) == name)
-                neuerIndex = i;
+    const auto finden = [this](int alt, const QString &n) {
+        if (alt < 2 || !tabelleHaeltPlan())
+            return -1;
+        if (alt < anzahlDatensaetze && feld(alt, 1) == n)
+            return alt;
+        for (int i = 2; i < anzahlDatensaetze; ++i) {
+            if (feld(i, 1) == n)
+                return i;
         }
-    }
+        return -1;
+    };
+    const int neuerIndex = finden(alterIndex, name);
+    const int neuGewaehlt = finden(gewaehlt, gewaehltName);
     const bool gefunden = tabelleHaeltPlan() && (!medIndex || neuerIndex >= 0);
     {
         // Refilling must neither load a record into the form nor run the
@@ -113,8 +120,8 @@ bool MainWindow::AenderungBeginnen(int *medIndex, bool patientFelder)
         const QSignalBlocker liste(listBox);
         const QSignalBlocker termin(radioJa);
         PlanAnzeigen();
-        if (gefunden && medIndex)
-            listBox->setCurrentRow(neuerIndex - 2);
+        if (neuGewaehlt >= 0)
+            listBox->setCurrentRow(neuGewaehlt - 2);
         if (gefunden && patientFelder) {
             editName->setText(eingabeName);
             editVorname->setText(eingabeVorname);
@@ -125,15 +132,17 @@ bool MainWindow::AenderungBeginnen(int *medIndex, bool patientFelder)
             butArztTermin->setVisible(eingabeTerminJa);
         }
     }
-    if (!gefunden) {
+    // The form's medication keeps its number only where it still is.
+    if (neuGewaehlt >= 0)
+        aktuelleNummer = QString::number(neuGewaehlt + 1);
+    else if (gewaehlt >= 0)
         AuswahlVergessen();
+    if (!gefunden) {
         Hinweis(txtVerGone, true);
         return false;
     }
-    if (medIndex) {
+    if (medIndex)
         *medIndex = neuerIndex;
-        aktuelleNummer = QString::number(neuerIndex + 1);
-    }
     Hinweis(txtVerReload);
     return true;
 }

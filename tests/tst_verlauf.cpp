@@ -281,6 +281,7 @@ void TestVerlauf::speicher()
     }
     QCOMPARE(lesbar, (QList<QByteArray>{plan("A"), plan("B")}));
     QCOMPARE(verlaufListe(liste, plan("BB"), worte()).size(), 2);
+    QCOMPARE(verlaufListe(liste, plan("B"), worte()).size(), 1); // no "no change" line
     QCOMPARE(Versionsspeicher::ziel(liste, liste.size(), -1, plan("B")), liste.size() - 2);
 
     // At most 100: the oldest go first, foreign names never.
@@ -459,6 +460,17 @@ void TestVerlauf::fremdeAenderung()
     QCOMPARE(dateiLesen(p), nachher);
     f.redo();
     QCOMPARE(dateiLesen(p), editor);
+
+    // The form's medication is found again by name when a command reloads.
+    dateiSchreiben(p, plan("AB"));
+    f.aktion("menu13")->trigger();
+    f.waehlen(1);
+    dateiSchreiben(p, plan("ZAB"));
+    f.aktion("menu13")->trigger();
+    QCOMPARE(TestZugang::aktuelleNummer(*f.w), QString("5"));
+    dateiSchreiben(p, plan("ZA"));
+    f.aktion("menu13")->trigger();
+    QCOMPARE(TestZugang::aktuelleNummer(*f.w), QString());
 }
 
 void TestVerlauf::ordnerNichtBeschreibbar_data()
