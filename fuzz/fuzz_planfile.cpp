@@ -9,6 +9,7 @@
 #include "support/testsupport.h"
 #include "views/prognose.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -85,6 +86,9 @@ void alsVersionPruefen(const QString &plan, const QByteArray &eingabe)
     worte.hinzu = worte.entfernt = worte.geaendert = worte.termin = "%1";
     worte.reihenfolge = worte.patient = worte.keinTermin = worte.keine = worte.sonst = "-";
     Versionsspeicher speicher(plan);
+    // A short history keeps the runs fast; the limit of 100 has its own test.
+    if (speicher.versionen().size() > 8)
+        QDir(speicher.ordner()).removeRecursively();
     const auto ergebnis = speicher.behalten(
         eingabe,
         [](const QString &pfad, const QByteArray &inhalt, QString *fehler) {
