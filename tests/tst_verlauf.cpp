@@ -47,15 +47,16 @@ QStringList dateienIn(const QString &ordner)
     return QDir(ordner).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// Answers the first message box with Yes (Qt's own overwrite question).
-void jaSagen()
+// Answers the first message box within five seconds with Yes (Qt's own
+// overwrite question).
+void jaSagen(int rest = 100)
 {
-    QTimer::singleShot(50, [] {
+    QTimer::singleShot(50, [rest] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             if (QAbstractButton *ja = box->button(QMessageBox::Yes))
                 ja->click();
-        } else {
-            jaSagen();
+        } else if (rest > 0) {
+            jaSagen(rest - 1);
         }
     });
 }
