@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 #include "planfile/aenderungen.h"
+#include "planfile/datensatz.h"
 #include "planfile/sicherschreiben.h"
 #include "planfile/versionen.h"
+#include "views/prognose.h"
 
 #include <QAction>
 #include <QDateEdit>
@@ -132,11 +134,22 @@ bool MainWindow::AenderungBeginnen(int *medIndex, bool patientFelder)
             butArztTermin->setVisible(eingabeTerminJa);
         }
     }
-    // The form's medication keeps its number only where it still is.
-    if (neuGewaehlt >= 0)
+    // The form's medication keeps its number only where it still is; fields
+    // the user has not typed into show it as it is now.
+    if (neuGewaehlt >= 0) {
         aktuelleNummer = QString::number(neuGewaehlt + 1);
-    else if (gewaehlt >= 0)
+        const QStringList &r = datensaetze[neuGewaehlt];
+        const int felder[9] = {1, 2, 3, 4, -1, 7, 8, 9, 10};
+        for (int i = 0; i < 9; ++i) {
+            if (eingabeFelder[i]->isModified())
+                continue;
+            eingabeFelder[i]->setText(
+                felder[i] < 0 ? QString::number(prognose(r, jetztUnix()).bestandHeute, 'g', 4)
+                              : feldVon(r, felder[i]));
+        }
+    } else if (gewaehlt >= 0) {
         AuswahlVergessen();
+    }
     if (!gefunden) {
         Hinweis(txtVerGone, true);
         return false;

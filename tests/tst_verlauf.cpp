@@ -401,16 +401,23 @@ void TestVerlauf::zweiFenster()
     MeldungsWaechter waechter;
     Fenster erstes(p);
     Fenster zweites(p);
-    erstes.pickup(0, "4"); // 20 + 4 * 30
+    erstes.pickup(0, "4"); // 20 + 4 * 30, and 30 more below
     zweites.patientName("Zweitname");
     QCOMPARE(waechter.meldungen.size(), 1);
     QCOMPARE(waechter.meldungen.first(), QString("Der Plan wurde au\u00dferhalb von Tablora ge\u00e4ndert und neu geladen."));
     erstes.pickup(1, "1"); // and back in the first window
     QCOMPARE(waechter.meldungen.size(), 2);
+    // An edit of the first medication's evening dose keeps the pickup's stock.
+    zweites.waehlen(0);
+    erstes.pickup(0, "1");
+    zweites.tippen(zweites.w.get(), "eingabeFelder7", "3");
+    zweites.k("butAenderungSpeichern")->click();
+    QCOMPARE(waechter.meldungen.size(), 3);
     const QStringList zeilen = planZeilen(QString::fromUtf8(dateiLesen(p)));
     QCOMPARE(zeilen.size(), 4);
     QCOMPARE(zeilen[1].section(';', 1, 1), QString("Zweitname"));
-    QCOMPARE(zeilen[2].section(';', 6, 6), QString("140"));
+    QCOMPARE(zeilen[2].section(';', 6, 6), QString("170"));
+    QCOMPARE(zeilen[2].section(';', 9, 9), QString("3"));
     QCOMPARE(zeilen[3].section(';', 6, 6), QString("50"));
 }
 
