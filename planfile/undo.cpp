@@ -280,7 +280,7 @@ void MainWindow::Zeitreise(int schritt)
     }
     if (!DateiSchreiben(aktuelleDatei, bytes))
         return;
-    Versionsspeicher(aktuelleDatei).setzeStand(liste.at(ziel).pfad, schreiber);
+    Versionsspeicher(aktuelleDatei).setzeStand(liste.at(ziel).pfad);
     PlanNeuZeigen();
 }
 

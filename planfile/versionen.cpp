@@ -12,7 +12,7 @@
 namespace {
 
 const char *const zeitFormat = "yyyy-MM-dd_HH-mm-ss-zzz";
-const char *const standName = "stand";
+const char *const standPraefix = "stand_";
 
 // "2026-12-06_23-55-00-123.medat", with "_2", "_3" ... when two share a millisecond.
 const QRegularExpression &namensMuster()
@@ -139,26 +139,36 @@ Versionsspeicher::Ergebnis Versionsspeicher::behalten(const QByteArray &bytes,
     return Ergebnis::Neu;
 }
 
+// The mark is an empty file whose name carries the version's name: made and
+// dropped without writing any contents, so it is never half written.
 QString Versionsspeicher::stand() const
 {
-    QFile datei(m_ordner + "/" + standName);
-    if (datei.size() > 256 || !datei.open(QIODevice::ReadOnly))
+    const QStringList marken =
+        QDir(m_ordner).entryList({QString(standPraefix) + "*"}, QDir::Files | QDir::Hidden);
+    if (marken.size() != 1)
         return QString();
-    const QString name = QString::fromUtf8(datei.readAll()).trimmed();
+    const QString name = marken.first().mid(int(qstrlen(standPraefix)));
     if (!namensMuster().match(name).hasMatch())
         return QString();
     return m_ordner + "/" + name;
 }
 
-bool Versionsspeicher::setzeStand(const QString &versionPfad, const Schreiber &schreiben)
+bool Versionsspeicher::setzeStand(const QString &versionPfad)
 {
-    return schreiben(m_ordner + "/" + standName, QFileInfo(versionPfad).fileName().toUtf8(),
-                     nullptr);
+    standLoeschen();
+    QFile marke(m_ordner + "/" + standPraefix + QFileInfo(versionPfad).fileName());
+    if (!marke.open(QIODevice::WriteOnly))
+        return false;
+    marke.close();
+    return true;
 }
 
 void Versionsspeicher::standLoeschen()
 {
-    QFile::remove(m_ordner + "/" + standName);
+    const QStringList marken =
+        QDir(m_ordner).entryList({QString(standPraefix) + "*"}, QDir::Files | QDir::Hidden);
+    for (const QString &marke : marken)
+        QFile::remove(m_ordner + "/" + marke);
 }
 
 int Versionsspeicher::position(const QList<Version> &liste, const QByteArray &aktuell) const

@@ -40,7 +40,7 @@ public:
 
     // The version the plan was last set back or forward to (undo, redo), or empty.
     QString stand() const;
-    bool setzeStand(const QString &versionPfad, const Schreiber &schreiben);
+    bool setzeStand(const QString &versionPfad);
     void standLoeschen();
 
     // Where the plan stands in `liste`: the index of the version set by undo or
