@@ -44,11 +44,13 @@ QList<Eintrag> benannte(const QString &ordner)
         const auto treffer = namensMuster().match(name);
         if (!treffer.hasMatch())
             continue;
-        const QString text = treffer.captured(1);
-        const QDateTime zeit(QDate::fromString(text.left(10), "yyyy-MM-dd"),
-                             QTime::fromString(text.mid(11), "HH-mm-ss-zzz"), Qt::UTC);
-        if (!zeit.isValid())
+        const QString t = treffer.captured(1);
+        const auto zahl = [&t](int von, int laenge) { return t.mid(von, laenge).toInt(); };
+        const QDate tag(zahl(0, 4), zahl(5, 2), zahl(8, 2));
+        const QTime uhr(zahl(11, 2), zahl(14, 2), zahl(17, 2), zahl(20, 3));
+        if (!tag.isValid() || !uhr.isValid())
             continue;
+        const QDateTime zeit(tag, uhr, Qt::UTC);
         liste.append({name, zeit, treffer.captured(2).toInt()});
     }
     std::sort(liste.begin(), liste.end(), frueher);
