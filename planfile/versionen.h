@@ -31,7 +31,8 @@ public:
 
     QString ordner() const;
 
-    // Readable versions, oldest first; damaged, foreign and over-long files are left out.
+    // The files named as versions, oldest first (foreign names left out);
+    // lesen() refuses the damaged and over-long ones among them.
     QList<Version> versionen() const;
 
     // Keeps `bytes` as the newest version unless they equal it already.
