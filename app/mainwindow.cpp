@@ -179,7 +179,7 @@ void MainWindow::MenueBauen(const QString &sprache)
             &MainWindow::Datei_Oeffnen);
     if (!istVorlage(aktuelleDatei)) {
         connect(eintrag(datei, "menu13", txtMenu13, "CTRL+S"), &QAction::triggered, this,
-                &MainWindow::PlanKompaktieren);
+                &MainWindow::DateiAufraeumen);
     }
     connect(eintrag(datei, "menu14", txtMenu14, "SHIFT+CTRL+S"), &QAction::triggered, this,
             &MainWindow::Datei_Speichern_unter);
@@ -191,6 +191,8 @@ void MainWindow::MenueBauen(const QString &sprache)
     datei->addSeparator();
     connect(eintrag(datei, "menu15", txtMenu15, "CTRL+Q"), &QAction::triggered, this,
             &QWidget::close);
+
+    BearbeitenMenueBauen(leiste);
 
     QMenu *pdf = leiste->addMenu(txtMenu2);
     pdf->setObjectName("menu2");

@@ -110,7 +110,6 @@ private:
     // gets a file of the user's own. False when the user cancelled.
     bool VorlageAblegen();
     bool PlanAblegen(const QString &pfad);
-    void PlanKompaktieren();
     QString speicherDateiErfragen(const QString &titel, const QString &start,
                                   const QString &filter, const QString &endung);
     void AuswahlVergessen();
@@ -241,6 +240,31 @@ private:
     QList<QStringList> medikamentenDatensaetze() const;
     QString txtMenu16, txtMenu17, txtNachbestellen, txtTermin, txtKnapp, txtAlleReichen,
         txtPackungen, txtPlanDatei, txtExportErr;
+    // Undo, redo and the plan's history
+    bool AenderungBeginnen(int *medIndex = nullptr, bool patientFelder = false);
+    bool VersionBehalten(const QString &plan, const QByteArray &bytes);
+    bool FremdeAenderungBehalten(const QByteArray &aufPlatte);
+    void PlanGeschrieben(const QString &pfad, const QByteArray &inhalt);
+    void UndoZustandAktualisieren();
+    void BearbeitenMenueBauen(class QMenuBar *leiste);
+    void PlanNeuZeigen();
+    void Zeitreise(int schritt);
+    void Rueckgaengig();
+    void Wiederholen();
+    void VerlaufZeigen();
+    bool VersionWiederherstellen(const QString &versionPfad);
+    void DateiAufraeumen();
+    struct AenderungsWorte aenderungsWorte() const;
+    QByteArray letzterStand; // the plan's bytes as last read or written
+    QString undoGesperrtFuer; // plan whose last change could not be kept
+    QStringList versionFehlerGemeldet;
+    class QAction *aktionUndo = nullptr;
+    class QAction *aktionRedo = nullptr;
+    QString txtMenu5, txtMenu51, txtMenu52, txtMenu53;
+    QString txtVerReload, txtVerGone, txtVerErr, txtVerRestoreErr;
+    QString txtHisTitle, txtHisTime, txtHisChange, txtHisRestore, txtHisClose, txtHisEmpty,
+        txtHisList, txtHisStock, txtHisAdded, txtHisRemoved, txtHisChanged, txtHisOrder,
+        txtHisPatient, txtHisAppt, txtHisNoAppt, txtHisSame, txtHisOther;
 
     friend struct TestZugang; // tests reach the text helpers and the table
 };

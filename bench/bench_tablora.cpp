@@ -6,6 +6,7 @@
 
 #include "pdf/kalender.h"
 #include "planfile/datensatz.h"
+#include "planfile/versionen.h"
 
 #include <QAction>
 #include <QDateEdit>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QWindow>
 #include <QtTest>
@@ -30,7 +32,8 @@ namespace {
 
 constexpr int voll = MainWindow::maxMedikamente;
 
-QByteArray planMit(int anzahl)
+// `variante` changes one medication's stock, so plans of one size can differ.
+QByteArray planMit(int anzahl, int variante = 0)
 {
     const qint64 jetzt = jetztUnix();
     const QStringList dosen[] = {{"1", "0", "0", "0"},   {"1", "0", "1", "0"},
@@ -42,7 +45,7 @@ QByteArray planMit(int anzahl)
         medikamente << QStringList{"Medikament " + n, "Anwendung " + n,
                                    QString::number(5 * (i % 4 + 1)) + " mg", "100",
                                    QString::number(jetzt - 86400 * (i % 30)),
-                                   QString::number(20 + 3 * i)}
+                                   QString::number(20 + 3 * i + (i == variante % anzahl ? variante : 0))}
                                + dosen[i % 6] + QStringList{i % 7 == 6 ? "1" : "0"};
     }
     return ::planMit({"Musterfrau", "Erika", "12.03.1948", "1",
@@ -176,6 +179,21 @@ void exportBestaetigen(const char *eintrag, const char *endung)
     QVERIFY(uhr.isValid());
     QTest::setBenchmarkResult(uhr.nsecsElapsed() / 1e6, QTest::WalltimeMilliseconds);
     QVERIFY(QFileInfo(ziel).size() > 2000);
+}
+
+// A full history: the oldest versions a plan keeps.
+void versionenAnlegen(const QString &plan)
+{
+    Versionsspeicher speicher(plan);
+    const QDateTime anfang = QDateTime::currentDateTimeUtc().addDays(-30);
+    for (int i = 1; i <= Versionsspeicher::grenze; ++i) {
+        speicher.behalten(planMit(voll, i),
+                          [](const QString &pfad, const QByteArray &inhalt, QString *) {
+                              dateiSchreiben(pfad, inhalt);
+                              return true;
+                          },
+                          nullptr, anfang.addSecs(600 * i));
+    }
 }
 
 void neuesAusfuellen(QWidget *d)
@@ -519,6 +537,54 @@ private Q_SLOTS:
         QFileDialog::getSaveFileName(b.w.get(), "CSV", b.u.arbeitsVerzeichnis(), "*.csv");
         zeichnen();
         QTest::setBenchmarkResult(uhr.nsecsElapsed() / 1e6, QTest::WalltimeMilliseconds);
+    }
+    // Undo of a pickup, with a full history beside the plan; redo (not timed)
+    // makes every run start from the same state.
+    void rueckgaengig()
+    {
+        Bank b;
+        versionenAnlegen(b.plan);
+        b.waehlen(20);
+        b.antwort.aktion = [](QWidget *d) { knopfDruecken(d, "apoEintragen"); };
+        b.kind<QPushButton>("butApotheke")->click();
+        zeichnen();
+        auto *undo = b.kind<QAction>("menu51");
+        auto *redo = b.kind<QAction>("menu52");
+        const QByteArray nachher = dateiLesen(b.plan);
+        const int runden = 20;
+        qint64 summe = 0;
+        for (int i = 0; i < runden; ++i) {
+            QElapsedTimer uhr;
+            uhr.start();
+            undo->trigger();
+            zeichnen();
+            summe += uhr.nsecsElapsed();
+            QVERIFY(dateiLesen(b.plan) != nachher);
+            redo->trigger();
+            zeichnen();
+            QCOMPARE(dateiLesen(b.plan), nachher);
+        }
+        QTest::setBenchmarkResult(summe / runden / 1e6, QTest::WalltimeMilliseconds);
+    }
+    // The history with 100 versions, from the menu entry to the painted dialog.
+    void verlaufOeffnen()
+    {
+        Bank b;
+        versionenAnlegen(b.plan);
+        auto *verlauf = b.kind<QAction>("menu53");
+        QElapsedTimer uhr;
+        qint64 bis = 0;
+        int zeilen = 0;
+        b.antwort.aktion = [&](QWidget *d) {
+            zeichnen();
+            bis = uhr.nsecsElapsed();
+            zeilen = ::kind<QTableWidget>(d, "verlaufTabelle")->rowCount();
+            dialogSchliessen(d);
+        };
+        uhr.start();
+        verlauf->trigger();
+        QCOMPARE(zeilen, Versionsspeicher::grenze);
+        QTest::setBenchmarkResult(bis / 1e6, QTest::WalltimeMilliseconds);
     }
     void nurDateiDialog()
     {

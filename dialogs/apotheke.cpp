@@ -90,11 +90,19 @@ void MainWindow::butApotheke_clicked()
 void MainWindow::butApoEintrag_clicked()
 {
     activateWindow();
-    const int index = gewaehlterIndex();
+    int index = gewaehlterIndex();
     // Only meaningful while the dialog is open, and only on the loaded plan:
     // a change the file cannot take would show as stored when it is not.
     if (!apoStand || index < 0 || !tabelleHaeltPlan())
         return;
+    const QStringList gezeigt = datensaetze[index];
+    if (!AenderungBeginnen(&index)) {
+        apoStand->window()->close();
+        return;
+    }
+    // The plan was read again: a stock the user left as shown counts from the fresh record.
+    if (datensaetze[index] != gezeigt && !apoStand->isModified())
+        apoStand->setText(zahlSpeichern(prognose(datensaetze[index], jetztUnix()).bestandHeute));
 
     // Typed like every other number ("2,5", "1/2"); nonsense stores nothing.
     float stand = 0, packungen = 0, je = 0;

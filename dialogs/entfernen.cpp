@@ -69,11 +69,13 @@ void MainWindow::butEntfernen_clicked()
 void MainWindow::DatensatzLoeschen()
 {
     activateWindow();
-    const int index = gewaehlterIndex();
+    int index = gewaehlterIndex();
     // Only the chosen medication's own line goes, never the header or the
     // patient record, and a plan keeps at least one medication.
     if (index < 0 || feld(index, 0) != aktuelleNummer || anzahlDatensaetze <= 3
         || !tabelleHaeltPlan())
+        return;
+    if (!AenderungBeginnen(&index) || anzahlDatensaetze <= 3)
         return;
 
     // The table is not edited here: the reload brings it in line with the file.

@@ -142,7 +142,6 @@ void MainWindow::butMedEintragen_clicked()
     // Only meaningful while the dialog is open.
     if (!neuEingabe || !tabelleHaeltPlan() || anzahlDatensaetze - 2 >= maxMedikamente)
         return;
-
     if (!nameVorhanden(neuEingabe))
         return;
     float einheiten = 0;
@@ -160,6 +159,13 @@ void MainWindow::butMedEintragen_clicked()
     };
     const QString packung = gespeichert(neuEinheiten, einheiten);
     neuEingabe->window()->close();
+    if (!AenderungBeginnen())
+        return;
+    // The plan read again may be full by now.
+    if (anzahlDatensaetze - 2 >= maxMedikamente) {
+        Hinweis(txtMedFull);
+        return;
+    }
 
     const QString datum = QString::number(unixZeit(QDateTime(neuDatum->date(), QTime(0, 0))));
     const QString nummer = QString::number(anzahlDatensaetze - 1);

@@ -10,6 +10,14 @@
 #include "views/prognose.h"
 
 #include <QLineEdit>
+#include "planfile/aenderungen.h"
+#include "planfile/datensatz.h"
+#include "planfile/sicherschreiben.h"
+#include "planfile/versionen.h"
+#include "support/testsupport.h"
+#include "views/prognose.h"
+
+#include <QDir>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -118,6 +126,38 @@ void kompaktPruefen(MainWindow &w)
     }
 }
 
+// The bytes as a kept version of the plan: the history list and the change
+// description must take anything without crashing, and list only real plans.
+void alsVersionPruefen(const QString &plan, const QByteArray &eingabe)
+{
+    AenderungsWorte worte;
+    worte.bestand = "%1: %2 -> %3";
+    worte.hinzu = worte.entfernt = worte.geaendert = worte.termin = "%1";
+    worte.reihenfolge = worte.patient = worte.keinTermin = worte.keine = worte.sonst = "-";
+    Versionsspeicher speicher(plan);
+    // A short history keeps the runs fast; the limit of 100 has its own test.
+    if (speicher.versionen().size() > 8)
+        QDir(speicher.ordner()).removeRecursively();
+    const auto ergebnis = speicher.behalten(
+        eingabe,
+        [](const QString &pfad, const QByteArray &inhalt, QString *fehler) {
+            return sicherSchreiben(pfad, inhalt, fehler);
+        },
+        nullptr);
+    FUZZ_PRUEFEN(ergebnis != Versionsspeicher::Ergebnis::Fehler, "version not kept");
+    const auto versionen = speicher.versionen();
+    FUZZ_PRUEFEN(versionen.size() <= Versionsspeicher::grenze, "more versions than the limit");
+    const QByteArray jetzt = fuzz::lesen(plan);
+    const QList<VerlaufEintrag> liste = verlaufListe(versionen, jetzt, worte);
+    const bool istPlan = Versionsspeicher::istPlan(eingabe);
+    FUZZ_PRUEFEN(!istPlan || eingabe == jetzt || (!liste.isEmpty() && Versionsspeicher::lesen(liste.first().pfad) == eingabe),
+                 "kept plan missing from the history");
+    for (const VerlaufEintrag &e : liste)
+        FUZZ_PRUEFEN(!e.text.isEmpty(), "history line without a text");
+    FUZZ_PRUEFEN(!aenderungenBeschreiben(eingabe, jetzt, worte).isEmpty(), "no description");
+    FUZZ_PRUEFEN(!aenderungenBeschreiben(jetzt, eingabe, worte).isEmpty(), "no description");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -191,6 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *daten, std::size_t gro
     ansichtenPruefen(w);
 
     fuzz::aufrufen("aufraeumen");
+    alsVersionPruefen(plan, eingabe);
     if (!geladen) {
         fuzz::aufraeumenNachEingabe();
         return 0;

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QCheckBox>
@@ -98,8 +99,18 @@ void MainWindow::Datei_Speichern_unter()
 {
     const QString name =
         speicherDateiErfragen(txtSaved, dokumentePfad, txtPlanFilter, QStringLiteral(".medat"));
-    if (!name.isEmpty())
-        PlanAblegen(name);
+    if (name.isEmpty())
+        return;
+    // A file written over keeps its old bytes as a version.
+    if (QFileInfo(name).isFile()) {
+        QFile alt(name);
+        if (alt.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = alt.readAll();
+            if (alt.error() == QFileDevice::NoError)
+                VersionBehalten(name, bytes);
+        }
+    }
+    PlanAblegen(name);
 }
 
 // Writes the table to `pfad` and goes on with that file.
@@ -167,13 +178,6 @@ bool MainWindow::VorlageAblegen()
         return true;
     anzahlDatensaetze = alteAnzahl;
     return false;
-}
-
-// CTRL+S: a template first gets its own file, which is then written compacted.
-void MainWindow::PlanKompaktieren()
-{
-    if (VorlageAblegen())
-        aufraeumen();
 }
 
 // The plan files beside the open plan; run whenever that folder may have

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "planfile/datensatz.h"
+#include "planfile/sicherschreiben.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,12 +17,15 @@ void MainWindow::DatenEinlesen(QString fileDatei)
             tabellenDatei.clear();
     };
     QFile datei(fileDatei);
-    if (!datei.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!datei.open(QIODevice::ReadOnly))
         return fehlgeschlagen();
-    const QByteArray bytes = datei.readAll();
+    const QByteArray roh = datei.readAll();
     if (datei.error() != QFileDevice::NoError)
         return fehlgeschlagen();
     datei.close();
+    // What a text-mode read gives; the raw bytes tell later whether the file changed.
+    QByteArray bytes = roh;
+    bytes.replace("\r", "");
 
     const QStringList zeilen = planZeilen(planTextDekodieren(bytes));
     if (zeilen.size() > maxDatensaetze) {
@@ -32,6 +36,8 @@ void MainWindow::DatenEinlesen(QString fileDatei)
     for (int i = 0; i < anzahlDatensaetze; ++i)
         datensaetze[i] = zeilen.at(i).split(QLatin1Char(';'), Qt::KeepEmptyParts);
     tabellenDatei = QFileInfo(fileDatei).absoluteFilePath();
+    letzterStand = roh;
+    UndoZustandAktualisieren();
 
     QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
     pfade.beginGroup("Pfade");
@@ -120,27 +126,19 @@ bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
                                 const QString &fehlerText)
 {
     // Written to a temporary file and renamed over the plan, so a crash or a
-    // full disk never leaves half a plan. A short write or a failed flush
-    // cancels: commit() alone would report success over a truncated file.
+    // full disk never leaves half a plan.
     // The shipped templates stay as shipped, whatever path led to them.
     if (istVorlagenDatei(pfad)) {
         Hinweis((fehlerText.isNull() ? txtWriteErr : fehlerText) + "\n\n" + pfad, true);
         return false;
     }
-    QSaveFile datei(pfad);
-    datei.setDirectWriteFallback(true);
-    bool ok = datei.open(QIODevice::WriteOnly);
-    if (ok) {
-        ok = datei.write(inhalt) == inhalt.size() && datei.flush()
-             && datei.error() == QFileDevice::NoError;
-        if (ok)
-            ok = datei.commit();
-        else
-            datei.cancelWriting();
-    }
+    QString grund;
+    const bool ok = sicherSchreiben(pfad, inhalt, &grund);
+    if (ok)
+        PlanGeschrieben(pfad, inhalt);
     if (!ok) {
         Hinweis((fehlerText.isNull() ? txtWriteErr : fehlerText) + "\n\n" + pfad + "\n"
-                    + datei.errorString(),
+                    + grund,
                 true);
     }
     return ok;

@@ -155,8 +155,13 @@ void MainWindow::umsortieren2()
 
 void MainWindow::Verschieben(int von, int nach)
 {
-    // A move that could not be stored would show an order the file does not have.
-    if (!VorlageAblegen() || !tabelleHaeltPlan())
+    // A move that could not be stored would show an order the file does not
+    // have; a plan read again may hold the medication elsewhere, or at the end.
+    const int schritt = nach - von;
+    if (!AenderungBeginnen(&von))
+        return;
+    nach = von + schritt;
+    if (nach < 2 || nach >= anzahlDatensaetze)
         return;
     std::swap(datensaetze[von], datensaetze[nach]);
     aufraeumen();

@@ -41,7 +41,7 @@ void MainWindow::PatDatenAendern()
 {
     // Without the plan's patient record there is nothing to change, and a
     // compaction would not be allowed to write anyway.
-    if (!VorlageAblegen() || !tabelleHaeltPlan())
+    if (!AenderungBeginnen(nullptr, true))
         return;
     setzeFeld(1, 1, freiText(editName->text()));
     setzeFeld(1, 2, freiText(editVorname->text()));
@@ -68,6 +68,9 @@ void MainWindow::ArztRadio(bool eingang)
     }
     if (!tabelleHaeltPlan())
         return;
+    // Refilling the page sets the switch to what the plan holds: no change then.
+    if (feld(1, 4) != wert && !AenderungBeginnen(nullptr, true))
+        return;
     setzeFeld(1, 4, wert);
     aufraeumen();
     DatenEinlesen(aktuelleDatei);
@@ -76,7 +79,7 @@ void MainWindow::ArztRadio(bool eingang)
 
 void MainWindow::ArztTerminMachen()
 {
-    if (!VorlageAblegen() || !tabelleHaeltPlan())
+    if (!AenderungBeginnen(nullptr, true))
         return;
     // startOfDay() is local midnight, or the first valid moment on a day
     // whose midnight a clock change skips.

@@ -11,10 +11,10 @@
 
 void MainWindow::Aenderung_Speichern()
 {
-    const int index = gewaehlterIndex();
+    int index = gewaehlterIndex();
     // No medication in the form, or a table that is not this file's plan:
     // storing would hit a wrong record or never reach the file.
-    if (index < 0 || !VorlageAblegen() || !tabelleHaeltPlan())
+    if (index < 0 || !AenderungBeginnen(&index))
         return;
 
     // Nonsense is refused before anything changes; the form stays as typed.

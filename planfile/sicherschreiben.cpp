@@ -1,0 +1,27 @@
+#include "planfile/sicherschreiben.h"
+
+#include <QSaveFile>
+
+bool sicherSchreiben(const QString &pfad, const QByteArray &inhalt, QString *fehler)
+{
+    // A short write or a failed flush cancels: commit() alone would report
+    // success over a truncated file.
+    QSaveFile datei(pfad);
+    datei.setDirectWriteFallback(true);
+    bool ok = datei.open(QIODevice::WriteOnly);
+    QString grund;
+    if (ok) {
+        ok = datei.write(inhalt) == inhalt.size() && datei.flush()
+             && datei.error() == QFileDevice::NoError;
+        if (ok) {
+            ok = datei.commit();
+        } else {
+            // Taken before cancelling, which would replace it with its own.
+            grund = datei.errorString();
+            datei.cancelWriting();
+        }
+    }
+    if (!ok && fehler)
+        *fehler = grund.isEmpty() ? datei.errorString() : grund;
+    return ok;
+}
