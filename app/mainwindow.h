@@ -218,6 +218,11 @@ private:
     QLineEdit *apoPackungen = nullptr;
     QLineEdit *apoJe = nullptr;
 
+    // Screen readers and keyboard: control names, pickup dialog texts, run-out warnings
+    QString txtWarnWeeks, txtWarnTerm, txtMoveUp, txtMoveDown, txtFileList, txtPdfSave;
+    QString txtApoTitle, txtApoGeholt, txtApoStand, txtApoPackungen, txtApoJe, txtApoEinheiten,
+        txtApoKnopf;
+
     friend struct TestZugang; // tests reach the text helpers and the table
 };
 

@@ -126,6 +126,8 @@ void MainWindow::butMedNeu_clicked()
     connect(eintragen, &QPushButton::clicked, this, &MainWindow::butMedEintragen_clicked);
     connect(eintragen, &QPushButton::clicked, &dialog, &QDialog::close);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
+    eintragen->setDefault(true); // Return confirms, Escape cancels
+    neuEingabe->setFocus();
 
     dialog.exec();
 

@@ -110,7 +110,7 @@ QByteArray PdfDokument::beenden()
 
 QString MainWindow::pdfDateiErfragen()
 {
-    return QFileDialog::getSaveFileName(this, "PDF schreiben",
+    return QFileDialog::getSaveFileName(this, txtPdfSave,
                                         QFileInfo(aktuelleDatei).absolutePath(), "(*.pdf)");
 }
 

@@ -39,10 +39,20 @@ void MainWindow::UebersichtFuellen()
             tabelleUebersicht->setItem(
                 zeile, 3, zentriert(QString::number(p.wochen, 'f', 1) + "  " + txtWeekse));
             QTableWidgetItem *leer = zentriert(ZeitZuDatum(static_cast<quint32>(p.leerZeit)));
-            if (p.wochen < 4.0f)
+            // The colour is also said in words, for screen readers and the colour-blind.
+            QStringList warnungen;
+            if (terminGesetzt && p.leerZeit < terminZeit)
+                warnungen << txtWarnTerm;
+            if (p.wochen < 4.0f) {
                 leer->setBackground(Qt::yellow);
+                warnungen << txtWarnWeeks;
+            }
             if (terminGesetzt && p.leerZeit < terminZeit)
                 leer->setBackground(Qt::red);
+            if (!warnungen.isEmpty()) {
+                leer->setToolTip(warnungen.join(", "));
+                leer->setData(Qt::AccessibleDescriptionRole, warnungen.join(", "));
+            }
             tabelleUebersicht->setItem(zeile, 4, leer);
             if (p.restTage <= 60)
                 vorrat = txtReicht2 + " " + QString::number(p.restTage) + " " + txtReicht3;

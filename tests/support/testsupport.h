@@ -67,6 +67,10 @@ struct TestZugang
 
     // pdf and help tests
     static QString txtPdfErr(MainWindow &w) { return w.txtPdfErr; }
+
+    // run-out warnings in words
+    static QString txtWarnWeeks(MainWindow &w) { return w.txtWarnWeeks; }
+    static QString txtWarnTerm(MainWindow &w) { return w.txtWarnTerm; }
 };
 
 // A private settings folder and working folder for one test.
