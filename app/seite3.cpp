@@ -124,8 +124,12 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
                                kastenSchrift);
     if (!istVorlage(aktuelleDatei))
         ListBoxDatFuellen();
-    if (listBoxDat)
+    if (listBoxDat) {
         listBoxDat->setAccessibleName(txtFileList);
+        // Tabbing into a list without a current entry makes its first entry
+        // current, which here would open that plan file unasked.
+        listBoxDat->setCurrentIndex(QModelIndex());
+    }
 
     QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, 20, 370, 320});
     listBox = new QListWidget(auswahl);

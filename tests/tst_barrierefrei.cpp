@@ -29,8 +29,11 @@ struct Fenster
     QString plan;
     std::unique_ptr<MainWindow> w;
 
-    Fenster(const QString &sprache, int medikamente = 2)
+    Fenster(const QString &sprache, int medikamente = 2, const QString &nachbar = QString())
     {
+        if (!nachbar.isEmpty())
+            u.planSchreiben(nachbar, planMit({"Andere", "Anna", "01.01.1960", "0", "0"},
+                                             {med("Fremd")}));
         QList<QStringList> meds;
         for (int i = 0; i < medikamente; ++i)
             meds << med(QString("Med%1").arg(i + 1));
@@ -84,6 +87,7 @@ private Q_SLOTS:
     void tastatur_data();
     void tastatur();
     void dritteSeiteTab();
+    void dateiListePerTab();
     void pruefungSchlaegtAn();
 };
 
@@ -235,6 +239,24 @@ void TestBarrierefrei::dritteSeiteTab()
         erwartet << QString("eingabeFelder%1").arg(i);
     erwartet << "butMedNeu" << "butApotheke" << "butAenderungSpeichern" << "butEntfernen";
     QCOMPARE(gesehen, erwartet);
+}
+
+// Passing the list of plan files by Tab opens none of them.
+void TestBarrierefrei::dateiListePerTab()
+{
+    Fenster f("de", 2, "a.medat");
+    auto *dateien = f.w->findChild<QListWidget *>("listBoxDat");
+    QVERIFY(dateien);
+    QWidget *feld = f.w->findChild<QLineEdit *>("editName");
+    feld->setFocus();
+    for (int i = 0; i < 12 && feld && feld != dateien; ++i) {
+        QTest::keyClick(feld, Qt::Key_Tab);
+        feld = QApplication::focusWidget();
+    }
+    QCOMPARE(feld, dateien);
+    QTest::keyClick(dateien, Qt::Key_Tab);
+    QCOMPARE(TestZugang::aktuelleDatei(*f.w), f.plan);
+    QCOMPARE(TestZugang::datensatz(*f.w, 2).value(1), QString("Med1"));
 }
 
 // The walk must report what it is there to find.
