@@ -88,6 +88,8 @@ private Q_SLOTS:
     void tastatur();
     void dritteSeiteTab();
     void dateiListePerTab();
+    void tabellenLassenTabDurch_data();
+    void tabellenLassenTabDurch();
     void pruefungSchlaegtAn();
 };
 
@@ -257,6 +259,39 @@ void TestBarrierefrei::dateiListePerTab()
     QTest::keyClick(dateien, Qt::Key_Tab);
     QCOMPARE(TestZugang::aktuelleDatei(*f.w), f.plan);
     QCOMPARE(TestZugang::datensatz(*f.w, 2).value(1), QString("Med1"));
+}
+
+void TestBarrierefrei::tabellenLassenTabDurch_data()
+{
+    QTest::addColumn<int>("seite");
+    QTest::addColumn<QString>("tabelle");
+    QTest::addColumn<int>("modifier");
+    QTest::addColumn<int>("naechsteSeite");
+    QTest::newRow("uebersicht tab") << 0 << "tabelleUebersicht" << int(Qt::NoModifier) << 0;
+    QTest::newRow("uebersicht ctrl+tab") << 0 << "tabelleUebersicht" << int(Qt::ControlModifier)
+                                         << 1;
+    QTest::newRow("einnahmeplan tab") << 1 << "tabelleVerordnungsplan" << int(Qt::NoModifier)
+                                      << 1;
+    QTest::newRow("einnahmeplan ctrl+tab") << 1 << "tabelleVerordnungsplan"
+                                           << int(Qt::ControlModifier) << 2;
+}
+
+// The tables must not keep the keyboard: after a change the window shows the
+// overview with the focus in its table.
+void TestBarrierefrei::tabellenLassenTabDurch()
+{
+    QFETCH(int, seite);
+    QFETCH(QString, tabelle);
+    QFETCH(int, modifier);
+    QFETCH(int, naechsteSeite);
+    Fenster f("en");
+    auto *reiter = f.w->findChild<QTabWidget *>("tabReiter");
+    reiter->setCurrentIndex(seite);
+    auto *t = f.w->findChild<QWidget *>(tabelle);
+    t->setFocus();
+    QTest::keyClick(t, Qt::Key_Tab, Qt::KeyboardModifiers(modifier));
+    QVERIFY(QApplication::focusWidget() != t);
+    QCOMPARE(reiter->currentIndex(), naechsteSeite);
 }
 
 // The walk must report what it is there to find.
