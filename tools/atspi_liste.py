@@ -6,6 +6,14 @@ Prints one line per control: depth, role and name (and description if any).
 Without --all only controls a user can operate are printed; controls without
 a name are marked with "<<< OHNE NAMEN". With --fokus only the control that
 has the keyboard focus is printed.
+
+Needs the Debian packages at-spi2-core and python3-pyatspi. Run the program
+and this script in one D-Bus session with the accessibility bus up, e.g.:
+  dbus-run-session -- xvfb-run -a sh -c '
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \\
+      org.a11y.Bus.GetAddress >/dev/null
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 build/normal/tablora & sleep 3
+    tools/atspi_liste.py; kill $!'
 """
 import sys
 import pyatspi
