@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -90,6 +91,7 @@ private Q_SLOTS:
     void dateiListePerTab();
     void tabellenLassenTabDurch_data();
     void tabellenLassenTabDurch();
+    void apothekeDeutsch();
     void pruefungSchlaegtAn();
 };
 
@@ -292,6 +294,28 @@ void TestBarrierefrei::tabellenLassenTabDurch()
     QTest::keyClick(t, Qt::Key_Tab, Qt::KeyboardModifiers(modifier));
     QVERIFY(QApplication::focusWidget() != t);
     QCOMPARE(reiter->currentIndex(), naechsteSeite);
+}
+
+// The pickup dialog reads in German exactly as it always has.
+void TestBarrierefrei::apothekeDeutsch()
+{
+    Fenster f("de");
+    QStringList texte;
+    QString titel;
+    DialogHelfer h([&](QWidget *d) {
+        titel = d->windowTitle();
+        for (QLabel *l : d->findChildren<QLabel *>())
+            texte << l->text();
+        for (QPushButton *b : d->findChildren<QPushButton *>())
+            texte << b->text();
+        dialogSchliessen(d);
+    });
+    f.ausloesen("butApotheke");
+    QTest::qWait(50);
+    QCOMPARE(titel, QString(" Medikament aus Apotheke "));
+    QCOMPARE(texte, QStringList({"Med1", "aus der Apotheke geholt.", "aktueller Stand: ",
+                                 "Packung/en: ", "mit je: ", " Einheiten", "Aus Apotheke geholt",
+                                 "Abbrechen"}));
 }
 
 // The walk must report what it is there to find.
