@@ -105,6 +105,9 @@ MainWindow::MainWindow(QWidget *parent)
     tabelleUebersicht->setColumnCount(5);
     tabelleUebersicht->setGeometry(0, 30, 1155, 534);
     tabelleUebersicht->setStyleSheet("border:none");
+    tabelleUebersicht->setAccessibleName(txtTab1);
+    // Tab and Ctrl+Tab leave the read-only tables; the arrow keys move inside.
+    tabelleUebersicht->setTabKeyNavigation(false);
     tabelleUebersicht->setHorizontalHeaderLabels(spaltenUebersicht);
     tabelleUebersicht->setColumnWidth(0, 220);
     tabelleUebersicht->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -143,6 +146,8 @@ MainWindow::MainWindow(QWidget *parent)
     tabelleVerordnungsplan->setColumnCount(6);
     tabelleVerordnungsplan->setGeometry(0, 30, 1155, 534);
     tabelleVerordnungsplan->setStyleSheet("border:none");
+    tabelleVerordnungsplan->setAccessibleName(txtTab2);
+    tabelleVerordnungsplan->setTabKeyNavigation(false);
     tabelleVerordnungsplan->setColumnWidth(0, 220);
     tabelleVerordnungsplan->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int spalte = 2; spalte < 6; ++spalte)

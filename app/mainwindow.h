@@ -265,6 +265,10 @@ private:
     QString txtHisTitle, txtHisTime, txtHisChange, txtHisRestore, txtHisClose, txtHisEmpty,
         txtHisList, txtHisStock, txtHisAdded, txtHisRemoved, txtHisChanged, txtHisOrder,
         txtHisPatient, txtHisAppt, txtHisNoAppt, txtHisSame, txtHisOther;
+    // Screen readers and keyboard: control names, pickup dialog texts, run-out warnings
+    QString txtWarnWeeks, txtWarnTerm, txtMoveUp, txtMoveDown, txtFileList, txtPdfSave;
+    QString txtApoTitle, txtApoGeholt, txtApoStand, txtApoPackungen, txtApoJe, txtApoEinheiten,
+        txtApoKnopf;
 
     friend struct TestZugang; // tests reach the text helpers and the table
 };

@@ -125,6 +125,10 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     groupLetzte = blauerKasten(seite, "groupLetzte", "Letzte / Last", {925, 20, 220, 170},
                                kastenSchrift);
     ListBoxDatFuellen();
+    listBoxDat->setAccessibleName(txtFileList);
+    // Tabbing into a list without a current entry makes its first entry
+    // current, which here would open that plan file unasked.
+    listBoxDat->setCurrentIndex(QModelIndex());
 
     QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, 20, 370, 320});
     listBox = new QListWidget(auswahl);
@@ -134,6 +138,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     waehler->setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     waehler->setStyleSheet("color:black;");
     waehler->setBuddy(listBox);
+    // Lists take no name from a buddy label.
+    listBox->setAccessibleName(txtChooser);
     listBox->setGeometry(100, 30, 200, 127);
     listBox->setStyleSheet("background-color:white; color:black; border:1px solid gray;");
     connect(listBox, &QListWidget::currentRowChanged, this, &MainWindow::comboAuswahl);
@@ -144,12 +150,16 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     hoch->setArrowType(Qt::UpArrow);
     hoch->setGeometry(301, 30, 30, 63);
     hoch->setStyleSheet("color:black;");
+    hoch->setAccessibleName(txtMoveUp);
+    hoch->setToolTip(txtMoveUp);
     connect(hoch, &QToolButton::clicked, this, &MainWindow::umsortieren);
     auto *runter = new QToolButton(auswahl);
     runter->setObjectName("butRunter");
     runter->setArrowType(Qt::DownArrow);
     runter->setGeometry(301, 94, 30, 63);
     runter->setStyleSheet("color:black;");
+    runter->setAccessibleName(txtMoveDown);
+    runter->setToolTip(txtMoveDown);
     connect(runter, &QToolButton::clicked, this, &MainWindow::umsortieren2);
 
     groupHinweis1 = new QGroupBox(auswahl);

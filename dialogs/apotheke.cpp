@@ -42,7 +42,7 @@ void MainWindow::butApotheke_clicked()
     QDialog dialog;
     dialog.setObjectName("apoDialog");
     dialog.setFixedSize(380, 200);
-    dialog.setWindowTitle(" Medikament aus Apotheke ");
+    dialog.setWindowTitle(" " + txtApoTitle + " ");
 
     auto *behaelter = new QWidget(&dialog);
     behaelter->setObjectName("apoBehaelter");
@@ -54,29 +54,39 @@ void MainWindow::butApotheke_clicked()
     name->setObjectName("apoName");
     name->setFont(fettSchrift);
     name->setStyleSheet("font-size:16px;");
-    QLabel *geholt = label(behaelter, "aus der Apotheke geholt.", {0, 25, 350, 20}, mitte);
+    QLabel *geholt = label(behaelter, txtApoGeholt, {0, 25, 350, 20}, mitte);
     geholt->setFont(fettSchrift);
 
-    label(behaelter, "aktueller Stand: ", {0, 70, 100, 20}, rechts);
+    QLabel *standLabel = label(behaelter, txtApoStand + ": ", {0, 70, 100, 20}, rechts);
     apoStand = zahlFeld(behaelter, "apoStand", zahlSpeichern(p.bestandHeute),
                         {100, 70, 50, 20});
+    standLabel->setBuddy(apoStand);
     const int packungen = packungenFuer(datensaetze[index], p, jetztUnix(), datensaetze[1]);
     if (packungen > 0) {
         QLabel *bedarf = label(behaelter, txtPackungen + ": " + QString::number(packungen),
                                {0, 122, 350, 20}, Qt::AlignLeft | Qt::AlignVCenter);
         bedarf->setObjectName("apoBedarf");
     }
-    label(behaelter, "Packung/en: ", {0, 100, 100, 20}, rechts);
+    QLabel *packungenLabel = label(behaelter, txtApoPackungen + ": ", {0, 100, 100, 20}, rechts);
     apoPackungen = zahlFeld(behaelter, "apoPackungen", "1", {100, 100, 50, 20});
-    label(behaelter, "mit je: ", {150, 100, 50, 20}, rechts);
+    packungenLabel->setBuddy(apoPackungen);
+    QLabel *jeLabel = label(behaelter, txtApoJe + ": ", {150, 100, 50, 20}, rechts);
     apoJe = zahlFeld(behaelter, "apoJe", feld(index, 4), {200, 100, 50, 20});
+    jeLabel->setBuddy(apoJe);
     // Wider than the 50 pixels first drawn for it, so the word is not cut off.
-    label(behaelter, " Einheiten", {250, 100, 100, 20}, {});
+    label(behaelter, " " + txtApoEinheiten, {250, 100, 100, 20}, {});
 
-    auto *knopf = new QPushButton("Aus Apotheke geholt", behaelter);
+    auto *knopf = new QPushButton(txtApoKnopf, behaelter);
     knopf->setObjectName("apoEintragen");
-    knopf->setGeometry(0, 145, 350, 25);
+    knopf->setGeometry(0, 145, 220, 25);
     knopf->setAutoDefault(false);
+    knopf->setDefault(true); // Return confirms, Escape cancels
+    auto *abbrechen = new QPushButton(txtAbort, behaelter);
+    abbrechen->setObjectName("apoAbbrechen");
+    abbrechen->setGeometry(230, 145, 120, 25);
+    connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::reject);
+    apoStand->setFocus();
+    apoStand->selectAll();
 
     // The entry closes the dialog itself once the figures are accepted;
     // refused figures keep it open for correction.

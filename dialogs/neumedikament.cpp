@@ -128,6 +128,8 @@ void MainWindow::butMedNeu_clicked()
     // input keeps it open for correction.
     connect(eintragen, &QPushButton::clicked, this, &MainWindow::butMedEintragen_clicked);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
+    eintragen->setDefault(true); // Return confirms, Escape cancels
+    neuEingabe->setFocus();
 
     dialog.exec();
 

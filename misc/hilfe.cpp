@@ -75,6 +75,8 @@ void MainWindow::Reparieren()
         ->setWordWrap(true);
     QPushButton *loeschen = knopf(&dialog, "butRep1", QRect(90, 140, 100, 30), txtButRep1);
     QPushButton *abbrechen = knopf(&dialog, "butRep2", QRect(190, 140, 100, 30), txtButRep2);
+    loeschen->setDefault(true);
+    loeschen->setFocus();
     connect(loeschen, &QPushButton::clicked, this, &MainWindow::RoamingLoeschen);
     connect(loeschen, &QPushButton::clicked, &dialog, &QDialog::close);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
@@ -137,6 +139,8 @@ void MainWindow::aboutueber()
                  "light")
         ->setFont(kursivSchrift);
     QPushButton *ok = knopf(&dialog, "butOk", QRect(100, 200, 180, 20), "Ok");
+    ok->setDefault(true);
+    ok->setFocus();
     connect(ok, &QPushButton::clicked, &dialog, &QDialog::close);
     dialog.exec();
 }

@@ -111,10 +111,8 @@ QByteArray PdfDokument::beenden()
 
 QString MainWindow::pdfDateiErfragen()
 {
-    return mitEndung(QFileDialog::getSaveFileName(this, "PDF schreiben",
-                                                  QFileInfo(aktuelleDatei).absolutePath(),
-                                                  "(*.pdf)"),
-                     ".pdf");
+    return speicherDateiErfragen(txtPdfSave, QFileInfo(aktuelleDatei).absolutePath(), "(*.pdf)",
+                                 QStringLiteral(".pdf"));
 }
 
 void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, int hoehe)

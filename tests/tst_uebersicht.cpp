@@ -74,6 +74,21 @@ struct Fenster
     {
         return tabelle->item(zeile, 4)->background().style() != Qt::NoBrush;
     }
+    // The run-out cell says in words what its colour says.
+    void woerterWieFarbe() const
+    {
+        for (int z = 0; z < tabelle->rowCount(); ++z) {
+            const QTableWidgetItem *item = tabelle->item(z, 4);
+            const QString worte = item->data(Qt::AccessibleDescriptionRole).toString();
+            QCOMPARE(item->toolTip(), worte);
+            const bool rot = gefaerbt(z) && farbe(z) == QColor(Qt::red);
+            QCOMPARE(worte.contains(TestZugang::txtWarnTerm(*w)), rot);
+            if (gefaerbt(z) && !rot)
+                QCOMPARE(worte, TestZugang::txtWarnWeeks(*w));
+            if (!gefaerbt(z))
+                QVERIFY(worte.isEmpty());
+        }
+    }
     QProgressBar *balken(int zeile) const
     {
         return qobject_cast<QProgressBar *>(tabelle->cellWidget(zeile, 1));
@@ -223,6 +238,7 @@ void TestUebersicht::gelbeGrenze()
     QCOMPARE(f.text(1, 3).left(3), QString("4.0"));
     QVERIFY(!f.gefaerbt(1));
     QVERIFY(!f.gefaerbt(2));
+    f.woerterWieFarbe();
 }
 
 void TestUebersicht::roterTermin()
@@ -239,6 +255,7 @@ void TestUebersicht::roterTermin()
         Fenster f(planMit({"M", "E", "01.01.1950", "1", QString::number(T + 1)}, meds));
         QCOMPARE(f.farbe(0), QColor(Qt::red));
         QVERIFY(!f.gefaerbt(1));
+        f.woerterWieFarbe();
     }
     {
         // On the very second of the appointment: not red, only yellow.
@@ -250,11 +267,13 @@ void TestUebersicht::roterTermin()
         Fenster f(planMit({"M", "E", "01.01.1950", "0", QString::number(T2 + 100000)}, meds));
         QCOMPARE(f.farbe(0), QColor(Qt::yellow));
         QVERIFY(!f.gefaerbt(1));
+        f.woerterWieFarbe();
     }
     {
         Fenster f(planMit({"M", "E", "01.01.1950", "1", QString::number(T2 + 1)}, meds));
         QCOMPARE(f.farbe(0), QColor(Qt::red));
         QCOMPARE(f.farbe(1), QColor(Qt::red));
+        f.woerterWieFarbe();
     }
 }
 

@@ -39,13 +39,25 @@ void MainWindow::UebersichtFuellen()
             tabelleUebersicht->setItem(
                 zeile, 3, zentriert(QString::number(p.wochen, 'f', 1) + "  " + txtWeekse));
             QTableWidgetItem *leer = zentriert(datumText(p.leerZeit));
-            if (p.wochen < 4.0f)
+            QStringList warnungen;
+            if (terminGesetzt && p.leerZeit < terminZeit)
+                warnungen << txtWarnTerm;
+            if (p.wochen < 4.0f) {
                 leer->setBackground(Qt::yellow);
+                warnungen << txtWarnWeeks;
+            }
             if (terminGesetzt && p.leerZeit < terminZeit)
                 leer->setBackground(Qt::red);
-            const int packungen = packungenFuer(r, p, jetztSek, datensaetze[1]);
-            if (packungen > 0 && leer->background().style() != Qt::NoBrush) // yellow or red
-                leer->setToolTip(txtPackungen + ": " + QString::number(packungen));
+            // The colour is also said in words, for screen readers and the
+            // colour-blind, with the packs that bridge the gap.
+            if (!warnungen.isEmpty()) {
+                QString hinweis = warnungen.join(", ");
+                const int packungen = packungenFuer(r, p, jetztSek, datensaetze[1]);
+                if (packungen > 0)
+                    hinweis += "\n" + txtPackungen + ": " + QString::number(packungen);
+                leer->setToolTip(hinweis);
+                leer->setData(Qt::AccessibleDescriptionRole, hinweis);
+            }
             tabelleUebersicht->setItem(zeile, 4, leer);
             if (p.aufgebraucht())
                 vorrat = txtLeer.arg(p.leerSeitTagen());

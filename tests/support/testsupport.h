@@ -76,6 +76,9 @@ struct TestZugang
     // export tests
     static QString txtPackungen(MainWindow &w) { return w.txtPackungen; }
     static QString txtExportErr(MainWindow &w) { return w.txtExportErr; }
+    // run-out warnings in words
+    static QString txtWarnWeeks(MainWindow &w) { return w.txtWarnWeeks; }
+    static QString txtWarnTerm(MainWindow &w) { return w.txtWarnTerm; }
 };
 
 // A private settings folder and working folder for one test.
