@@ -13,23 +13,23 @@
 namespace PdfSchrift {
 QFont ueberschrift()
 {
-    return QFont("arial", 14, 75, false);
+    return QFont("arial", 14, QFont::Bold, false);
 }
 QFont text()
 {
-    return QFont("arial", 10, 50, false);
+    return QFont("arial", 10, QFont::Normal, false);
 }
 QFont kopf()
 {
-    return QFont("arial", 10, 75, false);
+    return QFont("arial", 10, QFont::Bold, false);
 }
 QFont klein()
 {
-    return QFont("arial", 8, 0, false);
+    return QFont("arial", 8, QFont::Thin, false);
 }
 QFont fuss()
 {
-    return QFont("arial", 8, 0, true);
+    return QFont("arial", 8, QFont::Thin, true);
 }
 } // namespace PdfSchrift
 

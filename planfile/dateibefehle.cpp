@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 #include "planfile/datensatz.h"
 
 #include <QDir>
@@ -85,6 +86,7 @@ void MainWindow::Datei_Speichern_unter()
     tabellenDatei = QFileInfo(name).absoluteFilePath();
     {
         QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(pfade);
         pfade.beginGroup("Pfade");
         pfade.setValue("letzteDatei", aktuelleDatei);
         pfade.endGroup();

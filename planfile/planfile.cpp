@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 #include "planfile/datensatz.h"
 
 #include <QFile>
@@ -34,6 +35,7 @@ void MainWindow::DatenEinlesen(QString fileDatei)
     tabellenDatei = QFileInfo(fileDatei).absoluteFilePath();
 
     QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
+    iniUtf8(pfade);
     pfade.beginGroup("Pfade");
     pfade.setValue("letzteDatei", fileDatei);
     pfade.endGroup();

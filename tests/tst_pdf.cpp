@@ -91,6 +91,7 @@ private Q_SLOTS:
     void keinDokument_data();
     void keinDokument();
     void persischeSchrift();
+    void seiteUndSchnitte();
 
 private:
     // Writes a document through the real slot and its file dialog.
@@ -106,7 +107,7 @@ void TestPdf::init()
     env = std::make_unique<TestUmgebung>();
     viewer = std::make_unique<UrlFaenger>();
     if (qstrcmp(QTest::currentTestFunction(), "keinDokument") != 0)
-        for (const char *p : {"pdftotext", "pdftoppm", "pdffonts"})
+        for (const char *p : {"pdftotext", "pdftoppm", "pdffonts", "pdfinfo"})
             if (QStandardPaths::findExecutable(p).isEmpty())
                 QSKIP("poppler-utils not installed");
 }
@@ -324,6 +325,30 @@ void TestPdf::persischeSchrift()
         const QString fonts = QString::fromUtf8(ausfuehren("pdffonts", {pdf}));
         QVERIFY2(fonts.contains("DejaVu") || fonts.contains("Noto") || fonts.contains("Droid"),
                  qPrintable(fonts));
+    }
+}
+
+// A4 on both toolkits, and real bold, regular and italic faces: Qt 6 reads a
+// weight of 75 as thinner than thin.
+void TestPdf::seiteUndSchnitte()
+{
+    mitPlan({mittel("Ramipril", "Blutdruck", "100", {"1", "0", "0", "0"})});
+    MainWindow w;
+    for (const QString slot : {"print_medlist", "print_regulation"}) {
+        const QString pdf = schreiben(w, slot, slot + ".pdf");
+        QVERIFY(QString::fromUtf8(ausfuehren("pdfinfo", {pdf})).contains(
+            QRegularExpression("Page size: +595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")));
+        QStringList schnitte;
+        const QStringList zeilen = QString::fromUtf8(ausfuehren("pdffonts", {pdf})).split('\n');
+        for (const QString &zeile : zeilen.mid(2)) {
+            const QString name = zeile.section(' ', 0, 0).section('+', -1);
+            if (!name.isEmpty())
+                schnitte << (name.endsWith("-Bold") ? "fett" : name.endsWith("-Italic") ? "kursiv"
+                                                                                         : "normal");
+        }
+        schnitte.removeDuplicates();
+        schnitte.sort();
+        QCOMPARE(schnitte, (QStringList{"fett", "kursiv", "normal"}));
     }
 }
 
