@@ -39,6 +39,10 @@ PdfDokument::PdfDokument()
     m_puffer.open(QIODevice::WriteOnly);
     m_schreiber = std::make_unique<QPdfWriter>(&m_puffer);
     m_maler.begin(m_schreiber.get());
+    // Qt 6 takes this pen for the painter's default and never hands it to the
+    // PDF engine, which then draws the first outlines as faint hairlines:
+    // a change in between makes it arrive.
+    m_maler.setPen(Qt::NoPen);
     m_maler.setPen(QPen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
 }
 

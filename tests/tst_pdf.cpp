@@ -328,14 +328,23 @@ void TestPdf::persischeSchrift()
     }
 }
 
-// A4 on both toolkits, and real bold, regular and italic faces: Qt 6 reads a
-// weight of 75 as thinner than thin.
+// A4 on both toolkits; real bold, regular and italic faces (Qt 6 reads a
+// weight of 75 as thinner than thin); the table's first outline drawn in black.
 void TestPdf::seiteUndSchnitte()
 {
     mitPlan({mittel("Ramipril", "Blutdruck", "100", {"1", "0", "0", "0"})});
     MainWindow w;
     for (const QString slot : {"print_medlist", "print_regulation"}) {
         const QString pdf = schreiben(w, slot, slot + ".pdf");
+        const QImage seite = QImage::fromData(
+            ausfuehren("pdftoppm", {"-r", "100", "-f", "1", "-l", "1", pdf}), "PPM");
+        const int kopfOben = slot == "print_medlist" ? 1700 : 1850;
+        for (int x = 1000; x <= 4000; x += 1500) {
+            int dunkelste = 255;
+            for (int dy = -24; dy <= 24; dy += 12)
+                dunkelste = qMin(dunkelste, qGray(farbe(seite, x, kopfOben + dy).rgb()));
+            QVERIFY2(dunkelste < 100, qPrintable(slot + " " + QString::number(dunkelste)));
+        }
         QVERIFY(QString::fromUtf8(ausfuehren("pdfinfo", {pdf})).contains(
             QRegularExpression("Page size: +595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")));
         QStringList schnitte;
