@@ -2,13 +2,13 @@
 #include <QFontInfo>
 
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 #include "i18n/schrift.h"
 
 int main(int argc, char *argv[])
 {
     // Keep the 1200 x 700 logical size and sharp text on high-density screens.
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    hochDpiEinstellen();
     QApplication app(argc, argv);
     // The window's fixed rectangles were drawn for Arial-wide text; the wider
     // default sans fonts of many desktops would cut labels off.

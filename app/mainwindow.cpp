@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -21,8 +22,8 @@ MainWindow::MainWindow(QWidget *parent)
     setFixedWidth(1200);
     setFixedHeight(700);
 
-    fettSchrift.setWeight(75);
-    normalSchrift.setWeight(50);
+    fettSchrift.setWeight(QFont::Bold);
+    normalSchrift.setWeight(QFont::Normal);
     kursivSchrift.setStyle(QFont::StyleItalic);
     heute = QDate::currentDate();
     jetzt = QDateTime::currentDateTime();
@@ -42,6 +43,7 @@ MainWindow::MainWindow(QWidget *parent)
             QFile::copy(programmDaten + name, einstellungen + "/data/" + name);
         }
         QSettings pfade(einstellungen + "/data/meddata.ini", QSettings::IniFormat);
+        iniUtf8(pfade);
         pfade.beginGroup("Pfade");
         pfade.setValue("letzteDatei", standardPlan);
         pfade.endGroup();
@@ -52,6 +54,7 @@ MainWindow::MainWindow(QWidget *parent)
     QString sprache;
     {
         QSettings sprachDatei(datenPfad + "language.ini", QSettings::IniFormat);
+        iniUtf8(sprachDatei);
         sprachDatei.beginGroup("Language");
         sprache = sprachDatei.value("set_lang").toString();
         sprachDatei.endGroup();
@@ -61,6 +64,7 @@ MainWindow::MainWindow(QWidget *parent)
     QString letzteDatei;
     {
         QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(pfade);
         pfade.beginGroup("Pfade");
         letzteDatei = pfade.value("letzteDatei").toString();
         pfade.endGroup();

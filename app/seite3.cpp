@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -77,6 +78,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     editVorname->setObjectName("editVorname");
     dateGeburt = new QDateEdit(patient);
     dateGeburt->setObjectName("dateGeburt");
+    datumsFeld(dateGeburt);
     feldLabel(patient, txtName + ": ", {0, 10, 100, 20}, editName);
     feldLabel(patient, txtFirstname + ": ", {0, 40, 100, 20}, editVorname);
     feldLabel(patient, txtBirth + ": ", {0, 70, 100, 20}, dateGeburt);
@@ -106,6 +108,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     connect(radioJa, &QRadioButton::toggled, this, &MainWindow::ArztRadio);
     dateArztTermin = new QDateEdit(termin);
     dateArztTermin->setObjectName("dateArztTermin");
+    datumsFeld(dateArztTermin);
     dateArztTermin->setGeometry(110, 70, 100, 20);
     dateArztTermin->setDisplayFormat("dd.MM.yyyy");
     // The plan stores the day as signed 32-bit Unix seconds: no later day fits.

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 #include "dialogs/eingabepruefung.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
@@ -74,6 +75,7 @@ void MainWindow::butMedNeu_clicked()
     auto *labelDatum = rechtsLabel(innen1, txtFirsttake + ":", {15, 85, 105, 20});
     neuDatum = new QDateEdit(innen1);
     neuDatum->setObjectName("neuDatum");
+    datumsFeld(neuDatum);
     neuDatum->setGeometry(125, 85, 100, 20);
     neuDatum->setDisplayFormat("dd.MM.yyyy");
     // The plan stores the date as signed 32-bit Unix seconds; outside this
@@ -169,7 +171,8 @@ void MainWindow::butMedEintragen_clicked()
         return;
     }
 
-    const QString datum = QString::number(unixZeit(QDateTime(neuDatum->date(), QTime(0, 0))));
+    // Local midnight, or the first moment of the day when a clock change skips midnight.
+    const QString datum = QString::number(unixZeit(neuDatum->date().startOfDay()));
     const QString nummer = QString::number(anzahlDatensaetze - 1);
     const qint32 alteAnzahl = anzahlDatensaetze;
     anzahlDatensaetze = 0;

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 
 #include <QSettings>
 
@@ -154,6 +155,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
     };
 
     QSettings datei(datenPfad + "lang_" + sprache + ".ini", QSettings::IniFormat);
+    iniUtf8(datei);
     for (const Schluessel &s : tabelle) {
         datei.beginGroup(s.gruppe);
         this->*s.ziel = umlauteText(datei.value(s.name, QVariant()).toString());
@@ -175,6 +177,7 @@ namespace {
 void spracheSpeichern(const QString &datenPfad, const char *code)
 {
     QSettings datei(datenPfad + "language.ini", QSettings::IniFormat);
+    iniUtf8(datei);
     datei.beginGroup("Language");
     datei.setValue("set_lang", QString::fromLatin1(code));
     datei.endGroup();

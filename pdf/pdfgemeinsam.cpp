@@ -14,23 +14,23 @@
 namespace PdfSchrift {
 QFont ueberschrift()
 {
-    return mitArabisch(QFont("arial", 14, 75, false));
+    return mitArabisch(QFont("arial", 14, QFont::Bold, false));
 }
 QFont text()
 {
-    return mitArabisch(QFont("arial", 10, 50, false));
+    return mitArabisch(QFont("arial", 10, QFont::Normal, false));
 }
 QFont kopf()
 {
-    return mitArabisch(QFont("arial", 10, 75, false));
+    return mitArabisch(QFont("arial", 10, QFont::Bold, false));
 }
 QFont klein()
 {
-    return mitArabisch(QFont("arial", 8, 0, false));
+    return mitArabisch(QFont("arial", 8, QFont::Thin, false));
 }
 QFont fuss()
 {
-    return mitArabisch(QFont("arial", 8, 0, true));
+    return mitArabisch(QFont("arial", 8, QFont::Thin, true));
 }
 } // namespace PdfSchrift
 
@@ -40,6 +40,10 @@ PdfDokument::PdfDokument()
     m_puffer.open(QIODevice::WriteOnly);
     m_schreiber = std::make_unique<QPdfWriter>(&m_puffer);
     m_maler.begin(m_schreiber.get());
+    // Qt 6 takes this pen for the painter's default and never hands it to the
+    // PDF engine, which then draws the first outlines as faint hairlines:
+    // a change in between makes it arrive.
+    m_maler.setPen(Qt::NoPen);
     m_maler.setPen(QPen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
 }
 

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 #include "planfile/datensatz.h"
 
 #include <QDir>
@@ -123,6 +124,7 @@ bool MainWindow::PlanAblegen(const QString &pfad)
     tabellenDatei = QFileInfo(pfad).absoluteFilePath();
     {
         QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(pfade);
         pfade.beginGroup("Pfade");
         pfade.setValue("letzteDatei", aktuelleDatei);
         pfade.endGroup();

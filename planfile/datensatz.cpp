@@ -1,7 +1,8 @@
 #include "planfile/datensatz.h"
 
+#include "app/qtkompat.h"
+
 #include <QFileInfo>
-#include <QTextCodec>
 
 #include <cmath>
 #include <limits>
@@ -36,12 +37,7 @@ QString planTextDekodieren(const QByteArray &bytes)
     QByteArray daten = bytes;
     if (daten.startsWith("\xEF\xBB\xBF"))
         daten.remove(0, 3);
-    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
-    QTextCodec::ConverterState zustand;
-    const QString text = utf8->toUnicode(daten.constData(), daten.size(), &zustand);
-    if (zustand.invalidChars == 0 && zustand.remainingChars == 0)
-        return text;
-    return QTextCodec::codecForName("Windows-1252")->toUnicode(daten);
+    return istUtf8(daten) ? utf8Text(daten) : windows1252Text(daten);
 }
 
 QStringList planZeilen(const QString &text)

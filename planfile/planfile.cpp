@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/qtkompat.h"
 #include "planfile/datensatz.h"
 #include "planfile/sicherschreiben.h"
 
@@ -40,6 +41,7 @@ void MainWindow::DatenEinlesen(QString fileDatei)
     UndoZustandAktualisieren();
 
     QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
+    iniUtf8(pfade);
     pfade.beginGroup("Pfade");
     pfade.setValue("letzteDatei", fileDatei);
     pfade.endGroup();

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void keinDokument();
     void persischeSchrift();
     void musterplanNamen();
+    void seiteUndSchnitte();
 
 private:
     // Writes a document through the real slot and its file dialog.
@@ -108,7 +109,7 @@ void TestPdf::init()
     env = std::make_unique<TestUmgebung>();
     viewer = std::make_unique<UrlFaenger>();
     if (qstrcmp(QTest::currentTestFunction(), "keinDokument") != 0)
-        for (const char *p : {"pdftotext", "pdftoppm", "pdffonts"})
+        for (const char *p : {"pdftotext", "pdftoppm", "pdffonts", "pdfinfo"})
             if (QStandardPaths::findExecutable(p).isEmpty())
                 QSKIP("poppler-utils not installed");
 }
@@ -361,6 +362,39 @@ void TestPdf::musterplanNamen()
     }
     QCOMPARE(zeilen.size(), 8);
     QVERIFY2(inReihenfolge(text, zeilen), qPrintable(text));
+}
+
+// A4 on both toolkits; real bold, regular and italic faces (Qt 6 reads a
+// weight of 75 as thinner than thin); the table's first outline drawn in black.
+void TestPdf::seiteUndSchnitte()
+{
+    mitPlan({mittel("Ramipril", "Blutdruck", "100", {"1", "0", "0", "0"})});
+    MainWindow w;
+    for (const QString slot : {"print_medlist", "print_regulation"}) {
+        const QString pdf = schreiben(w, slot, slot + ".pdf");
+        const QImage seite = QImage::fromData(
+            ausfuehren("pdftoppm", {"-r", "100", "-f", "1", "-l", "1", pdf}), "PPM");
+        const int kopfOben = slot == "print_medlist" ? 1700 : 1850;
+        for (int x = 1000; x <= 4000; x += 1500) {
+            int dunkelste = 255;
+            for (int dy = -24; dy <= 24; dy += 12)
+                dunkelste = qMin(dunkelste, qGray(farbe(seite, x, kopfOben + dy).rgb()));
+            QVERIFY2(dunkelste < 100, qPrintable(slot + " " + QString::number(dunkelste)));
+        }
+        QVERIFY(QString::fromUtf8(ausfuehren("pdfinfo", {pdf})).contains(
+            QRegularExpression("Page size: +595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")));
+        QStringList schnitte;
+        const QStringList zeilen = QString::fromUtf8(ausfuehren("pdffonts", {pdf})).split('\n');
+        for (const QString &zeile : zeilen.mid(2)) {
+            const QString name = zeile.section(' ', 0, 0).section('+', -1);
+            if (!name.isEmpty())
+                schnitte << (name.endsWith("-Bold") ? "fett" : name.endsWith("-Italic") ? "kursiv"
+                                                                                         : "normal");
+        }
+        schnitte.removeDuplicates();
+        schnitte.sort();
+        QCOMPARE(schnitte, (QStringList{"fett", "kursiv", "normal"}));
+    }
 }
 
 QTEST_MAIN(TestPdf)

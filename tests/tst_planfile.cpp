@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTableWidget>
-#include <QTextCodec>
 #include <QtTest>
 
 namespace {
@@ -204,9 +203,8 @@ void TestPlanDatei::kodierung()
 {
     TestUmgebung u;
     const QString name = QString::fromUtf8("Müller-Weiß");
-    QByteArray alt = "1;;\n";
-    alt += QTextCodec::codecForName("Windows-1252")->fromUnicode(
-        "2;" + name + QString::fromUtf8(";Jörg;01.01.1950;0;0;\n"));
+    // Windows-1252, as older editors saved it.
+    const QByteArray alt = "1;;\n2;M\xfcller-Wei\xdf;J\xf6rg;01.01.1950;0;0;\n";
     const QString pfad = u.planSchreiben("alt.medat", alt);
     u.vorbereiten(pfad);
     MainWindow w;

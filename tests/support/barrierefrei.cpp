@@ -130,16 +130,16 @@ QStringList zugangsMaengel(QWidget *oben, const QString &sprache)
 namespace {
 void eindeutig(const QList<QAction *> &aktionen, const QString &wo, QStringList &maengel)
 {
-    QSet<int> vergeben;
+    QSet<QString> vergeben;
     for (QAction *a : aktionen) {
         if (a->isSeparator() || !a->isVisible())
             continue;
         const QKeySequence k = QKeySequence::mnemonic(a->text());
         if (k.isEmpty())
             maengel << wo + ": ohne Kürzel: " + a->text();
-        else if (vergeben.contains(k[0]))
+        else if (vergeben.contains(k.toString()))
             maengel << wo + ": Kürzel doppelt: " + a->text();
-        vergeben.insert(k[0]);
+        vergeben.insert(k.toString());
     }
 }
 } // namespace

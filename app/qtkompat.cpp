@@ -1,0 +1,92 @@
+#include "app/qtkompat.h"
+
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QSettings>
+
+bool istUtf8(const QByteArray &bytes)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = b[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int laenge;
+        char32_t zeichen;
+        char32_t kleinstes;
+        if ((c & 0xE0) == 0xC0) {
+            laenge = 2, zeichen = c & 0x1F, kleinstes = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            laenge = 3, zeichen = c & 0x0F, kleinstes = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            laenge = 4, zeichen = c & 0x07, kleinstes = 0x10000;
+        } else {
+            return false;
+        }
+        if (n - i < laenge)
+            return false;
+        for (int k = 1; k < laenge; ++k) {
+            if ((b[i + k] & 0xC0) != 0x80)
+                return false;
+            zeichen = (zeichen << 6) | (b[i + k] & 0x3F);
+        }
+        if (zeichen < kleinstes || zeichen > 0x10FFFF || (zeichen >= 0xD800 && zeichen <= 0xDFFF))
+            return false;
+        i += laenge;
+    }
+    return true;
+}
+
+QString utf8Text(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes.constData(), bytes.size());
+}
+
+QString windows1252Text(const QByteArray &bytes)
+{
+    // 0x80..0x9F; every other byte is the Latin-1 character of the same value.
+    static const char16_t mitte[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *ziel = text.data();
+    for (const char zeichen : bytes) {
+        const auto c = static_cast<unsigned char>(zeichen);
+        *ziel++ = (c >= 0x80 && c < 0xA0) ? QChar(mitte[c - 0x80]) : QChar(c);
+    }
+    return text;
+}
+
+void iniUtf8(QSettings &datei)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    datei.setIniCodec("UTF-8");
+#else
+    Q_UNUSED(datei);
+#endif
+}
+
+void datumsFeld(QDateEdit *feld)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 7, 0)
+    feld->setTimeSpec(Qt::UTC);
+#else
+    feld->setTimeZone(QTimeZone::UTC);
+#endif
+}
+
+void hochDpiEinstellen()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Always on in Qt 6.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
+}
