@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TABLORA_QTKOMPAT_H
 #define TABLORA_QTKOMPAT_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user waits for, on a full plan of 48 medications: the start, every
 // command that changes the plan, each view's refill and both PDFs. Every
 // figure includes the repaint the command causes. Run with -median N

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a plan file: loading, every view, the forecast, moves and
 // compaction must neither crash nor lose or garble what they write.
 #include "fuzzumgebung.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a language file: reading the texts and putting them into
 // the views and dialogs must not crash, and decoding the escapes must be final.
 #include "fuzzumgebung.h"

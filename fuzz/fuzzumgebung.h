@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TABLORA_FUZZUMGEBUNG_H
 #define TABLORA_FUZZUMGEBUNG_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TABLORA_EINGABE_H
 #define TABLORA_EINGABE_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TABLORA_SICHERSCHREIBEN_H
 #define TABLORA_SICHERSCHREIBEN_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Typed figures through the real form and dialogs: what is stored, what is
 // refused; and the lists and notices that follow a plan's changes.
 #include "support/testsupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What Qt 5 and Qt 6 do differently, checked to come out the same on both.
 
 #include "support/testsupport.h"

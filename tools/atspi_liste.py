@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Lists what a screen reader sees of a running Tablora through AT-SPI.
 
 Usage: atspi_liste.py [--all | --fokus]

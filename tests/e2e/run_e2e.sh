@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program on an X server, driven with xdotool:
 #  1. first start in empty settings: one screenshot per tab, each non-empty and
 #     different from the others; CTRL+Q ends the program with exit code 0;

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the exported table with Python's csv module and compares it with the
 overview's own cells, which tst_export stored beside it."""
 import csv

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the exported calendars with python3-icalendar and checks them
 against the overview figures that tst_export stored beside them."""
 import datetime

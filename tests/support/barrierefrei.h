@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TABLORA_BARRIEREFREI_H
 #define TABLORA_BARRIEREFREI_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds the user manual: lays the HTML source out on A4 pages and writes a PDF.
 // Usage: tablora_manual <source.html> <target.pdf>
 
