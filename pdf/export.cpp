@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/kuerzel.h"
 #include "pdf/csvtabelle.h"
 #include "pdf/kalender.h"
 #include "planfile/datensatz.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -24,7 +24,8 @@ QString MainWindow::exportDateiErfragen(const QString &titel, const QString &end
     const QString ordner = dokumente.isDir() ? dokumente.absoluteFilePath()
                                              : dokumente.absolutePath();
     const QString vorschlag = ordner + "/" + QFileInfo(aktuelleDatei).completeBaseName() + endung;
-    return mitEndung(QFileDialog::getSaveFileName(this, titel, vorschlag, "*" + endung), endung);
+    // The menu entry's text names the dialog, without its mnemonic mark.
+    return speicherDateiErfragen(ohneKuerzel(titel), vorschlag, "*" + endung, endung);
 }
 
 // Rises on every export, also across restarts and a reset of the settings:

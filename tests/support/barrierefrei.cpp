@@ -124,6 +124,9 @@ QStringList zugangsMaengel(QWidget *oben, const QString &sprache)
     QStringList maengel;
     if (istDeutsch(oben->windowTitle(), deutsch))
         maengel << "deutscher Fenstertitel: " + oben->windowTitle();
+    // A menu text reused as a title shows no mnemonic mark.
+    if (QString(oben->windowTitle()).remove(QLatin1String("&&")).contains(QLatin1Char('&')))
+        maengel << "Kürzelzeichen im Fenstertitel: " + oben->windowTitle();
     gehen(QAccessible::queryAccessibleInterface(oben), deutsch, maengel, 0);
     return maengel;
 }
