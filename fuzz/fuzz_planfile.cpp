@@ -133,7 +133,12 @@ void alsVersionPruefen(const QString &plan, const QByteArray &eingabe)
 {
     AenderungsWorte worte;
     worte.bestand = "%1: %2 -> %3";
-    worte.hinzu = worte.entfernt = worte.geaendert = worte.termin = "%1";
+    // Words around the name, as in the language files: a medication without a
+    // name still gets a line that says what happened.
+    worte.hinzu = "+%1";
+    worte.entfernt = "-%1";
+    worte.geaendert = "~%1";
+    worte.termin = "T %1";
     worte.reihenfolge = worte.patient = worte.keinTermin = worte.keine = worte.sonst = "-";
     Versionsspeicher speicher(plan);
     // A short history keeps the runs fast; the limit of 100 has its own test.
