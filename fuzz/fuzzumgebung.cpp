@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSettings>
@@ -82,7 +83,22 @@ void einrichten(const QString &sprache)
     static char *argv[] = {name, nullptr};
     u.app = new QApplication(argc, argv);
 
-    u.ordner = new QTemporaryDir();
+    // Every input writes the plan, its versions and the settings several times
+    // through the crash-safe path, each with a sync to disk: in memory that
+    // costs next to nothing.
+    const QString speicher = QStringLiteral("/dev/shm");
+    u.ordner = QFileInfo(speicher).isDir() && QFileInfo(speicher).isWritable()
+                   ? new QTemporaryDir(speicher + "/tablora-fuzz-XXXXXX")
+                   : new QTemporaryDir();
+    if (!u.ordner->isValid()) {
+        delete u.ordner;
+        u.ordner = new QTemporaryDir();
+    }
+    // libFuzzer ends the process with exit(): the folder goes with it.
+    std::atexit([] {
+        delete umgebung().ordner;
+        umgebung().ordner = nullptr;
+    });
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, u.ordner->path());
     u.daten = u.ordner->path() + "/Tablora/data/";
     QDir().mkpath(u.daten);
