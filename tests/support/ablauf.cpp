@@ -1,0 +1,471 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/ablauf.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+QByteArray lesenBytes(const QString &pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+}
+
+void schreibenBytes(const QString &pfad, const QByteArray &inhalt)
+{
+    QDir().mkpath(QFileInfo(pfad).absolutePath());
+    QFile f(pfad);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(inhalt) == inhalt.size());
+}
+
+QString farbe(const QBrush &b)
+{
+    if (b.style() == Qt::NoBrush)
+        return "-";
+    return b.color() == Qt::yellow ? "gelb" : b.color() == Qt::red ? "rot" : b.color().name();
+}
+
+// What a user reads off a control: "name", "name#" (rows), "name[r]",
+// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name".
+QString wert(QObject *wurzel, const QString &spez, QString *fehler)
+{
+    static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
+    const auto m = muster.match(spez);
+    QObject *o = !m.hasMatch() ? nullptr
+                 : m.captured(1) == "fenster" ? wurzel : wurzel->findChild<QObject *>(m.captured(1));
+    if (!o) {
+        *fehler = "kein Element " + spez;
+        return {};
+    }
+    const int r = m.captured(3).toInt(), c = m.captured(4).toInt();
+    const QString eig = m.captured(5);
+    auto *w = qobject_cast<QWidget *>(o);
+    if (eig == "an")
+        return (w ? w->isEnabled() : qobject_cast<QAction *>(o)->isEnabled()) ? "1" : "0";
+    if (eig == "titel")
+        return w->windowTitle();
+    if (eig == "name")
+        return w->accessibleName();
+    if (auto *t = qobject_cast<QTableWidget *>(o)) {
+        if (!m.captured(2).isEmpty())
+            return QString::number(t->rowCount());
+        QTableWidgetItem *item = t->item(r, c);
+        auto *balken = qobject_cast<QProgressBar *>(t->cellWidget(r, c));
+        if (eig == "farbe")
+            return item ? farbe(item->background()) : "-";
+        if (eig == "tip")
+            return balken ? balken->toolTip() : item ? item->toolTip() : QString();
+        if (eig == "balken")
+            return balken ? QString::number(balken->value()) + " " + balken->text() : "-";
+        return item ? item->text() : QString();
+    }
+    if (auto *l = qobject_cast<QListWidget *>(o))
+        return !m.captured(2).isEmpty() ? QString::number(l->count())
+               : m.captured(3).isEmpty() ? QString::number(l->currentRow())
+               : l->item(r) ? l->item(r)->text() : "-";
+    if (auto *d = qobject_cast<QDateEdit *>(o))
+        return d->date().toString("dd.MM.yyyy");
+    if (auto *e = qobject_cast<QLineEdit *>(o))
+        return e->text();
+    if (auto *l = qobject_cast<QLabel *>(o))
+        return l->text();
+    if (auto *t = qobject_cast<QTabWidget *>(o))
+        return QString::number(t->currentIndex());
+    if (auto *k = qobject_cast<QAbstractButton *>(o))
+        return k->isCheckable() ? (k->isChecked() ? "1" : "0") : k->text();
+    if (auto *a = qobject_cast<QAction *>(o))
+        return a->text();
+    return w ? w->windowTitle() : QString();
+}
+
+// Does what a user does to a control to give it `text`.
+bool setzen(QObject *o, const QString &text)
+{
+    if (auto *d = qobject_cast<QDateEdit *>(o)) {
+        d->setDate(QDate::fromString(text, "dd.MM.yyyy"));
+    } else if (auto *e = qobject_cast<QLineEdit *>(o)) {
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    } else if (auto *l = qobject_cast<QListWidget *>(o)) {
+        QListWidgetItem *item = l->item(text.toInt());
+        if (!item)
+            return false;
+        l->scrollToItem(item);
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(item).center());
+    } else if (auto *t = qobject_cast<QTabWidget *>(o)) {
+        t->setCurrentIndex(text.toInt());
+    } else if (auto *t = qobject_cast<QTableWidget *>(o)) {
+        t->selectRow(text.toInt());
+    } else if (auto *k = qobject_cast<QAbstractButton *>(o)) {
+        if (k->isChecked() != (text == "1"))
+            k->click();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool klicken(QObject *o)
+{
+    if (auto *a = qobject_cast<QAction *>(o))
+        a->trigger();
+    else if (auto *k = qobject_cast<QAbstractButton *>(o))
+        k->click();
+    else
+        return false;
+    return true;
+}
+
+void schliessen(QWidget *d)
+{
+    if (auto *box = qobject_cast<QMessageBox *>(d); box && box->defaultButton())
+        box->defaultButton()->click();
+    else if (auto *dialog = qobject_cast<QDialog *>(d))
+        dialog->reject();
+    else
+        d->close();
+}
+
+QString einfach(QString text)
+{
+    return text.replace(QRegularExpression("\\s+"), " ");
+}
+
+} // namespace
+
+Ablauf::Ablauf()
+{
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_einstellungen.path());
+    m_altesVerzeichnis = QDir::currentPath();
+    QDir::setCurrent(m_arbeit.path());
+    qputenv("HOME", m_arbeit.path().toUtf8());
+    QDesktopServices::setUrlHandler("file", this, "oeffnen");
+    connect(&m_waechter, &QTimer::timeout, this, &Ablauf::wachen);
+    m_waechter.start(20);
+}
+
+Ablauf::~Ablauf()
+{
+    m_fenster.reset();
+    QDesktopServices::unsetUrlHandler("file");
+    for (const QString &m : m_mounts)
+        QProcess::execute("umount", {m});
+    QDir::setCurrent(m_altesVerzeichnis);
+}
+
+QList<QPair<QString, QStringList>> Ablauf::lesen(const QString &datei)
+{
+    QList<QPair<QString, QStringList>> ablaeufe;
+    for (const QString &z : QString::fromUtf8(lesenBytes(datei)).split('\n')) {
+        if (z.startsWith("=== "))
+            ablaeufe.append({z.mid(4), {}});
+        else if (!ablaeufe.isEmpty())
+            ablaeufe.last().second << z;
+    }
+    return ablaeufe;
+}
+
+QString Ablauf::pfad(const QString &name) const
+{
+    return QDir(m_arbeit.path()).absoluteFilePath(name);
+}
+
+// {T+n}: Unix time n days from now, {M+n} that day's midnight; {D+n}: that day as "dd.MM.yyyy",
+// {Z+n} as "dd. MM. yyyy"; {P}: the working folder.
+QString Ablauf::einsetzen(QString text)
+{
+    static const QRegularExpression platzhalter(R"(\{([TMDZ])([+-]\d+)?\}|\{P\})");
+    for (auto m = platzhalter.match(text); m.hasMatch(); m = platzhalter.match(text)) {
+        const qint64 tage = m.captured(2).toLongLong();
+        const QString art = m.captured(1);
+        const QString wert =
+            art.isEmpty() ? QDir::currentPath()
+            : art == "T"  ? QString::number(QDateTime::currentSecsSinceEpoch() + tage * 86400)
+            : art == "M"  ? QString::number(QDate::currentDate().addDays(tage).startOfDay().toSecsSinceEpoch())
+                          : QDate::currentDate().addDays(tage).toString(art == "D" ? "dd.MM.yyyy"
+                                                                                   : "dd. MM. yyyy");
+        text.replace(m.capturedStart(), m.capturedLength(), wert);
+    }
+    return text;
+}
+
+// UTF-8 with the escapes \r \n \t \\ and \xHH for single bytes.
+QByteArray Ablauf::bytes(const QString &text)
+{
+    const QByteArray roh = einsetzen(text).toUtf8();
+    QByteArray aus;
+    for (int i = 0; i < roh.size(); ++i) {
+        const char n = i + 1 < roh.size() ? roh[i + 1] : 0;
+        if (roh[i] != '\\' || !QByteArray("rntx\\").contains(n)) {
+            aus += roh[i];
+            continue;
+        }
+        ++i;
+        if (n == 'x') {
+            aus += char(roh.mid(i + 1, 2).toInt(nullptr, 16));
+            i += 2;
+        } else {
+            aus += n == 'r' ? '\r' : n == 'n' ? '\n' : n == 't' ? '\t' : '\\';
+        }
+    }
+    return aus;
+}
+
+void Ablauf::starten()
+{
+    m_fenster = std::make_unique<MainWindow>();
+    m_fenster->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_fenster.get()));
+}
+
+QMap<QString, QByteArray> Ablauf::alleDateien() const
+{
+    QMap<QString, QByteArray> dateien;
+    QDirIterator it(m_arbeit.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        dateien[p] = lesenBytes(p);
+    }
+    return dateien;
+}
+
+void Ablauf::wachen()
+{
+    QWidget *d = QApplication::activeModalWidget();
+    if (!d || d->isHidden()) {
+        m_runden = 0;
+        return;
+    }
+    if (!m_antworten.isEmpty()) {
+        const QString antwort = m_antworten.takeFirst();
+        m_runden = -1000000; // until the answer has run
+        QTimer::singleShot(0, this, [this, antwort, p = QPointer<QWidget>(d)] {
+            m_runden = 0;
+            if (p && !antworten(antwort, p) && p)
+                schliessen(p);
+        });
+    } else if (++m_runden > 50) {
+        auto *box = qobject_cast<QMessageBox *>(d);
+        m_fehler << "unerwarteter Dialog: " + d->windowTitle() + " " + (box ? box->text() : "");
+        schliessen(d);
+        m_runden = 0;
+    }
+}
+
+// "datei NAME" fills a file dialog, "meldung TEXT" checks a message box's
+// text; otherwise "name=wert" sets, "name~text" checks, and a last word
+// ok/ja/nein/abbrechen or a button's name closes the dialog.
+bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
+{
+    auto *box = qobject_cast<QMessageBox *>(dialog);
+    if (antwort.startsWith("datei ")) {
+        auto *fd = qobject_cast<QFileDialog *>(dialog);
+        if (!fd) {
+            m_fehler << "kein Dateidialog für: " + antwort;
+            return false;
+        }
+        fd->selectFile(pfad(einsetzen(antwort.mid(6))));
+        QMetaObject::invokeMethod(fd, "accept");
+        return true;
+    }
+    if (antwort.startsWith("meldung")) {
+        const QString erwartet = einsetzen(antwort.mid(8));
+        if (!box || !box->text().contains(erwartet))
+            m_fehler << "Meldung \"" + (box ? box->text() : dialog->windowTitle())
+                            + "\" statt \"" + erwartet + "\"";
+        schliessen(dialog);
+        return true;
+    }
+    static const QRegularExpression teil(R"re((\w+(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|(\S+))re");
+    for (auto it = teil.globalMatch(antwort); it.hasNext();) {
+        const auto m = it.next();
+        const QString name = m.captured(1), text = einsetzen(m.captured(3) + m.captured(4));
+        QString fehler;
+        if (m.captured(2) == "=") {
+            if (!setzen(dialog->findChild<QObject *>(name), text))
+                fehler = "nicht setzbar: " + name;
+        } else if (m.captured(2) == "~") {
+            const QString ist = wert(dialog, name, &fehler);
+            if (fehler.isEmpty() && !ist.contains(text))
+                fehler = name + " ist \"" + ist + "\", ohne \"" + text + "\"";
+        } else {
+            const QString wort = m.captured(5);
+            QAbstractButton *k = dialog->findChild<QAbstractButton *>(wort);
+            if (box && wort != "abbrechen")
+                k = box->button(wort == "nein"  ? QMessageBox::No
+                                : box->button(QMessageBox::Yes) ? QMessageBox::Yes
+                                                                : QMessageBox::Ok);
+            else if (!box && wort == "ok")
+                for (QPushButton *p : dialog->findChildren<QPushButton *>())
+                    if (p->isDefault())
+                        k = p;
+            if (wort == "abbrechen")
+                qobject_cast<QDialog *>(dialog)->reject();
+            else if (k)
+                k->click();
+            else
+                fehler = "kein Knopf " + wort;
+        }
+        if (!fehler.isEmpty()) {
+            m_fehler << fehler;
+            return false;
+        }
+    }
+    return true;
+}
+
+void Ablauf::ausfuehren(const QStringList &zeilen)
+{
+    for (int i = 0; i < zeilen.size(); ++i) {
+        const bool weiter = zeile(zeilen, i);
+        if (!m_fehler.isEmpty())
+            QTest::qFail(qPrintable(QString("Zeile %1: %2: %3")
+                                        .arg(i + 1)
+                                        .arg(zeilen.value(i), m_fehler.join("; "))),
+                         __FILE__, __LINE__);
+        if (!weiter || !m_fehler.isEmpty() || QTest::currentTestFailed())
+            return;
+    }
+}
+
+// Runs the command at line i (moving i past a block it reads); false stops.
+bool Ablauf::zeile(const QStringList &alle, int &i)
+{
+    const QString z = alle.at(i).trimmed();
+    const QStringList w = z.split(' ', Qt::SkipEmptyParts);
+    if (w.isEmpty() || z.startsWith('#'))
+        return true;
+    const QString befehl = w[0], name = einsetzen(w.value(1));
+    const QString rest = einsetzen(z.section(' ', 2, -1, QString::SectionSkipEmpty));
+    auto block = [&] {
+        QStringList b;
+        while (++i < alle.size() && alle.at(i) != ".")
+            b << alle.at(i);
+        return b;
+    };
+    auto fehler = [&](const QString &text) {
+        m_fehler << text;
+        return false;
+    };
+    QObject *ziel = m_fenster ? m_fenster->findChild<QObject *>(name) : nullptr;
+
+    if (befehl == ">") {
+        m_antworten << z.mid(2);
+        return true;
+    }
+    if (befehl == "klick" || befehl == "setze") {
+        if (!(befehl == "klick" ? klicken(ziel) : setzen(ziel, rest)))
+            return fehler("nicht bedienbar: " + name);
+        QTest::qWait(1);
+        if (!m_antworten.isEmpty())
+            return fehler("Dialog kam nicht: " + m_antworten.join(" | "));
+        return true;
+    }
+    if (befehl == "ist" || befehl == "hat") {
+        QString f;
+        const QString ist = name.startsWith("einstellung:")
+            ? QSettings(m_einstellungen.path() + "/Tablora/data/meddata.ini", QSettings::IniFormat)
+                  .value(name.mid(12)).toString()
+            : wert(m_fenster.get(), name, &f);
+        if (!f.isEmpty())
+            return fehler(f);
+        if (befehl == "ist" ? ist != rest : !ist.contains(rest))
+            return fehler(name + " ist \"" + ist + "\" statt \"" + rest + "\"");
+        return true;
+    }
+    if (befehl == "datei" || befehl == "erwarte") {
+        const QByteArray inhalt =
+            w.size() > 2 ? bytes(z.section(' ', 2)) : bytes(block().join('\n') + '\n');
+        if (befehl == "datei") {
+            schreibenBytes(pfad(name), inhalt);
+        } else if (rest == "-" ? QFile::exists(pfad(name)) : lesenBytes(pfad(name)) != inhalt) {
+            return fehler(name + " hat:\n" + QString::fromUtf8(lesenBytes(pfad(name))));
+        }
+        return true;
+    }
+    if (befehl == "pdf") {
+        QProcess p;
+        p.start("pdftotext", {"-layout", pfad(name), "-"});
+        p.waitForFinished();
+        const QString text = einfach(QString::fromUtf8(p.readAllStandardOutput()));
+        int ab = 0;
+        for (const QString &erwartet : block()) {
+            ab = text.indexOf(einfach(einsetzen(erwartet)).trimmed(), ab);
+            if (ab < 0)
+                return fehler("nicht im PDF: " + erwartet + "\n" + text);
+        }
+        return true;
+    }
+    if (befehl == "start" || befehl == "neustart") {
+        m_fenster.reset();
+        if (befehl == "start" && name != "-") {
+            const QString daten = m_einstellungen.path() + "/Tablora/data/";
+            QDir().mkpath(daten);
+            for (const char *d : {"lang_de.ini", "lang_en.ini", "lang_pers.ini", "Tablora_Anleitung.pdf"})
+                QFile::copy(QCoreApplication::applicationDirPath() + "/data/" + d, daten + d);
+            QSettings(daten + "language.ini", QSettings::IniFormat)
+                .setValue("Language/set_lang", w.value(2, "de"));
+            QSettings(daten + "meddata.ini", QSettings::IniFormat)
+                .setValue("Pfade/letzteDatei", name.isEmpty() ? QString() : pfad(name));
+        }
+        starten();
+        return true;
+    }
+    if (befehl == "ordner") {
+        QFile::remove(pfad(name));
+        return QDir().mkpath(pfad(name + "/x")) || fehler("kein Ordner " + name);
+    }
+    if (befehl == "loesche")
+        return QFile::remove(pfad(name)) || QDir(pfad(name)).removeRecursively();
+    if (befehl == "tmpfs") {
+        QDir().mkpath(pfad(name));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest, "tmpfs", pfad(name)}))
+        {
+            QTest::qSkip("tmpfs needs root", __FILE__, __LINE__);
+            return false;
+        }
+        m_mounts << pfad(name);
+        return true;
+    }
+    if (befehl == "fuellen") {
+        QFile f(pfad(name));
+        f.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        while (f.write(QByteArray(64, 'x')) == 64) {
+        }
+        return true;
+    }
+    if (befehl == "merke") {
+        m_gemerkt = alleDateien();
+        return true;
+    }
+    if (befehl == "unveraendert")
+        return alleDateien() == m_gemerkt || fehler("Dateien geändert");
+    if (befehl == "dateien") {
+        const int n = QDir(pfad(name)).entryList(QDir::Files | QDir::Hidden).size();
+        return n == rest.toInt() || fehler(QString("%1 Dateien in %2").arg(n).arg(name));
+    }
+    if (befehl == "geoeffnet")
+        return (!m_urls.isEmpty() && m_urls.last().toLocalFile() == pfad(name))
+               || fehler("nicht geöffnet: " + name);
+    return fehler("unbekannter Befehl");
+}

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef TABLORA_ABLAUF_H
+#define TABLORA_ABLAUF_H
+
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+#include "app/mainwindow.h"
+
+// Reaches the window's record table.
+struct TestZugang
+{
+    static int anzahl(MainWindow &w) { return w.anzahlDatensaetze; }
+    static QStringList datensatz(MainWindow &w, int i) { return w.datensaetze[i]; }
+};
+
+// Runs a user session written as lines of text against the real window, with
+// its own settings folder and working folder (also $HOME). A file in
+// tests/ablaeufe holds sessions, each starting with "=== title"; "#" starts a
+// comment. Names are relative to the working folder. Texts may hold {T+n}
+// (Unix time n days from now), {M+n} (local midnight of that day), {D+n}
+// ("dd.MM.yyyy"), {Z+n} ("dd. MM. yyyy"), {P} (working folder), and in files
+// the escapes \r \n \t \\ \xHH.
+//   datei NAME          the lines up to "." as the file (each ends in \n)
+//   datei NAME TEXT     the file holds exactly TEXT (escapes, no \n added)
+//   start [NAME [LANG]] settings as after an earlier run, last file NAME
+//                       (none when left out), language (de); then the window
+//   start -             first start: no settings at all
+//   neustart            a new window on the same settings
+//   > ANSWER            answers the next modal dialog (queued, in order):
+//                       "datei NAME" fills a file dialog; "meldung TEXT"
+//                       checks a message box holds TEXT and closes it;
+//                       else words "field=value" (quoted if it has blanks)
+//                       set, "spec~text" check, and a last word ok, ja,
+//                       nein, abbrechen or a button's name closes it
+//   klick NAME          clicks a button or triggers an action
+//   setze NAME VALUE    types into a field, picks a date, a list or table
+//                       row, a tab, a check state (1/0) as a user does
+//   After klick/setze every queued answer must have been used, and a dialog
+//   nobody answers fails the session.
+//   ist SPEC TEXT       the control shows exactly TEXT; "hat" for contains.
+//                       SPEC: name, name# (rows), name[r], name[r,c], each
+//                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
+//                       .titel, .name; "fenster" is the window; a list's
+//                       bare name gives its current row;
+//                       einstellung:KEY reads meddata.ini
+//   erwarte NAME        the file's bytes are the lines up to "."
+//   erwarte NAME TEXT   ... exactly TEXT; "erwarte NAME -": no such file
+//   pdf NAME            pdftotext of the file holds the lines up to ".",
+//                       in that order (blanks collapsed)
+//   ordner NAME         a folder takes the file's place
+//   loesche NAME        removes a file or folder
+//   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
+//                       the session is skipped); fuellen NAME fills it
+//   merke / unveraendert   every file below the working folder unchanged
+//   dateien DIR N       DIR holds N files
+//   geoeffnet NAME      the last file handed to the desktop to open
+class Ablauf : public QObject
+{
+    Q_OBJECT
+public:
+    Ablauf();
+    ~Ablauf() override;
+    // Title and lines of every session in a file.
+    static QList<QPair<QString, QStringList>> lesen(const QString &datei);
+    // Fails the running test at the first line that does not hold.
+    void ausfuehren(const QStringList &zeilen);
+    MainWindow *fenster() const { return m_fenster.get(); }
+    QString pfad(const QString &name) const;
+    static QString einsetzen(QString text);
+    static QByteArray bytes(const QString &text);
+
+public Q_SLOTS:
+    void oeffnen(const QUrl &url) { m_urls << url; }
+
+private:
+    bool zeile(const QStringList &alle, int &i);
+    bool antworten(const QString &antwort, QWidget *dialog);
+    void wachen();
+    void starten();
+    QMap<QString, QByteArray> alleDateien() const;
+
+    QTemporaryDir m_einstellungen, m_arbeit;
+    QString m_altesVerzeichnis, m_sprache = "de";
+    std::unique_ptr<MainWindow> m_fenster;
+    QStringList m_antworten, m_fehler, m_mounts;
+    QTimer m_waechter;
+    QPointer<QWidget> m_offen;
+    int m_runden = 0;
+    QMap<QString, QByteArray> m_gemerkt;
+    QList<QUrl> m_urls;
+};
+
+#endif

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sessions of one file in tests/ablaeufe, each a row against a fresh window.
+#include "support/ablauf.h"
+
+#include <QtTest>
+
+class TestAblauf : public QObject
+{
+    Q_OBJECT
+private slots:
+    void ablauf_data()
+    {
+        QTest::addColumn<QStringList>("zeilen");
+        for (const auto &a : Ablauf::lesen(qEnvironmentVariable("TABLORA_ABLAUF")))
+            QTest::newRow(qPrintable(a.first)) << a.second;
+    }
+    void ablauf()
+    {
+        QFETCH(QStringList, zeilen);
+        Ablauf a;
+        a.ausfuehren(zeilen);
+    }
+};
+
+QTEST_MAIN(TestAblauf)
+#include "tst_ablauf.moc"
