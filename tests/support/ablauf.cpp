@@ -194,7 +194,7 @@ QString Ablauf::pfad(const QString &name) const
 // {Z+n} as "dd. MM. yyyy"; {P}: the working folder.
 QString Ablauf::einsetzen(QString text)
 {
-    static const QRegularExpression platzhalter(R"(\{([TMDZ])([+-]\d+)?\}|\{P\})");
+    static const QRegularExpression platzhalter(R"(\{([TMDZI])([+-]\d+)?\}|\{P\})");
     for (auto m = platzhalter.match(text); m.hasMatch(); m = platzhalter.match(text)) {
         const qint64 tage = m.captured(2).toLongLong();
         const QString art = m.captured(1);
@@ -202,8 +202,9 @@ QString Ablauf::einsetzen(QString text)
             art.isEmpty() ? QDir::currentPath()
             : art == "T"  ? QString::number(QDateTime::currentSecsSinceEpoch() + tage * 86400)
             : art == "M"  ? QString::number(QDate::currentDate().addDays(tage).startOfDay().toSecsSinceEpoch())
-                          : QDate::currentDate().addDays(tage).toString(art == "D" ? "dd.MM.yyyy"
-                                                                                   : "dd. MM. yyyy");
+                          : QDate::currentDate().addDays(tage).toString(art == "D"   ? "dd.MM.yyyy"
+                                                              : art == "I" ? "yyyy-MM-dd"
+                                                                           : "dd. MM. yyyy");
         text.replace(m.capturedStart(), m.capturedLength(), wert);
     }
     return text;

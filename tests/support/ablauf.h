@@ -26,7 +26,7 @@ struct TestZugang
 // tests/ablaeufe holds sessions, each starting with "=== title"; "#" starts a
 // comment. Names are relative to the working folder. Texts may hold {T+n}
 // (Unix time n days from now), {M+n} (local midnight of that day), {D+n}
-// ("dd.MM.yyyy"), {Z+n} ("dd. MM. yyyy"), {P} (working folder), and in files
+// ("dd.MM.yyyy"), {I+n} ("yyyy-MM-dd"), {Z+n} ("dd. MM. yyyy"), {P} (working folder), and in files
 // the escapes \r \n \t \\ \xHH.
 //   datei NAME          the lines up to "." as the file (each ends in \n)
 //   datei NAME TEXT     the file holds exactly TEXT (escapes, no \n added)
