@@ -2,6 +2,8 @@
 #include "support/ablauf.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QMenuBar>
 #include <QAction>
 #include <QApplication>
 #include <QDateEdit>
@@ -49,6 +51,8 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
 {
     static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
     const auto m = muster.match(spez);
+    if (spez == "fokus")
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
     QObject *o = !m.hasMatch() ? nullptr
                  : m.captured(1) == "fenster" ? wurzel : wurzel->findChild<QObject *>(m.captured(1));
     if (!o) {
@@ -115,6 +119,7 @@ bool setzen(QObject *o, const QString &text)
     } else if (auto *t = qobject_cast<QTabWidget *>(o)) {
         t->setCurrentIndex(text.toInt());
     } else if (auto *t = qobject_cast<QTableWidget *>(o)) {
+        t->setFocus();
         t->selectRow(text.toInt());
     } else if (auto *k = qobject_cast<QAbstractButton *>(o)) {
         if (k->isChecked() != (text == "1"))
@@ -144,6 +149,85 @@ void schliessen(QWidget *d)
         dialog->reject();
     else
         d->close();
+}
+
+
+QString vergleichsText(QString text)
+{
+    for (const char *p : {":ae:\u00e4", ":oe:\u00f6", ":ue:\u00fc", ":Ae:\u00c4", ":Oe:\u00d6",
+                          ":Ue:\u00dc", ":sz:\u00df"})
+        text.replace(QString::fromUtf8(p).left(4), QString::fromUtf8(p).mid(4));
+    text.remove('&');
+    while (text.trimmed().endsWith(':'))
+        text = text.trimmed().chopped(1);
+    return text.trimmed();
+}
+
+// What a screen reader or a keyboard user misses in a window or dialog: a
+// control without a name, German words left in another language, a mnemonic
+// mark in a title, menus and entries without a mnemonic of their own.
+void zugangPruefen(QWidget *oben, const QString &sprache, QStringList &maengel)
+{
+    QStringList deutsch;
+    const QString daten = QCoreApplication::applicationDirPath() + "/data/lang_";
+    QSettings de(daten + "de.ini", QSettings::IniFormat), andere(daten + sprache + ".ini", QSettings::IniFormat);
+    for (const QString &k : de.allKeys())
+        if (sprache != "de" && vergleichsText(de.value(k).toString()) != vergleichsText(andere.value(k).toString()))
+            deutsch << vergleichsText(de.value(k).toString());
+    const auto istDeutsch = [&](const QString &text) {
+        const QString t = vergleichsText(text);
+        for (const QString &d : deutsch)
+            if (!t.isEmpty() && (t == d || (d.size() >= 10 && t.contains(d))))
+                return true;
+        return false;
+    };
+    if (istDeutsch(oben->windowTitle()) || QString(oben->windowTitle()).remove("&&").contains('&'))
+        maengel << "Titel: " + oben->windowTitle();
+    const QList<QAccessible::Role> bedienbar{QAccessible::PushButton, QAccessible::CheckBox,
+        QAccessible::RadioButton, QAccessible::SpinBox, QAccessible::ComboBox,
+        QAccessible::EditableText, QAccessible::List, QAccessible::Table, QAccessible::PageTab,
+        QAccessible::MenuItem};
+    const std::function<void(QAccessibleInterface *)> gehen = [&](QAccessibleInterface *i) {
+        if (!i || !i->isValid())
+            return;
+        const QString name = i->text(QAccessible::Name), was = i->object() ? i->object()->objectName() : "?";
+        if (bedienbar.contains(i->role()) && name.trimmed().isEmpty())
+            maengel << "ohne Namen: " + was;
+        if (istDeutsch(name) || istDeutsch(i->text(QAccessible::Description)))
+            maengel << "deutsch: " + name + " in " + was;
+        if (i->role() != QAccessible::Table && i->role() != QAccessible::List)
+            for (int k = 0; k < i->childCount(); ++k)
+                gehen(i->child(k));
+    };
+    gehen(QAccessible::queryAccessibleInterface(oben));
+    for (QMenuBar *leiste : oben->findChildren<QMenuBar *>()) {
+        QList<QList<QAction *>> gruppen{leiste->actions()};
+        for (QAction *a : leiste->actions())
+            gruppen << a->menu()->actions();
+        for (const auto &gruppe : gruppen) {
+            QStringList vergeben;
+            for (QAction *a : gruppe) {
+                const QString k = QKeySequence::mnemonic(a->text()).toString();
+                if (!a->isSeparator() && a->isVisible() && (k.isEmpty() || vergeben.contains(k)))
+                    maengel << "Kürzel: " + a->text();
+                vergeben << k;
+            }
+        }
+    }
+}
+
+// A key as QKeySequence writes it ("Tab", "Ctrl+Z") on the focused widget.
+void taste(QWidget *rest, const QString &text)
+{
+    const QKeySequence k(text);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const int kombi = k[0].toCombined();
+#else
+    const int kombi = k[0];
+#endif
+    QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : rest;
+    QTest::keyClick(ziel, Qt::Key(kombi & ~Qt::KeyboardModifierMask),
+                    Qt::KeyboardModifiers(kombi & Qt::KeyboardModifierMask));
 }
 
 QString einfach(QString text)
@@ -232,6 +316,12 @@ QByteArray Ablauf::bytes(const QString &text)
     return aus;
 }
 
+QString Ablauf::sprache() const
+{
+    return QSettings(m_einstellungen.path() + "/Tablora/data/language.ini", QSettings::IniFormat)
+        .value("Language/set_lang", "de").toString();
+}
+
 void Ablauf::starten()
 {
     m_fenster = std::make_unique<MainWindow>();
@@ -311,6 +401,14 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
                 fehler = name + " ist \"" + ist + "\", ohne \"" + text + "\"";
         } else {
             const QString wort = m.captured(5);
+            if (wort == "zugang") {
+                zugangPruefen(dialog, sprache(), m_fehler);
+                continue;
+            }
+            if (wort.startsWith("taste:")) {
+                taste(dialog, wort.mid(6));
+                continue;
+            }
             QAbstractButton *k = dialog->findChild<QAbstractButton *>(wort);
             if (box && wort != "abbrechen")
                 k = box->button(wort == "nein"  ? QMessageBox::No
@@ -454,6 +552,14 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         while (f.write(QByteArray(64, 'x')) == 64) {
         }
         return true;
+    }
+    if (befehl == "zugang") {
+        zugangPruefen(m_fenster.get(), sprache(), m_fehler);
+        return true;
+    }
+    if (befehl == "taste") {
+        taste(m_fenster.get(), w.value(1));
+        return m_antworten.isEmpty() || fehler("Dialog kam nicht: " + m_antworten.join(" | "));
     }
     if (befehl == "merke") {
         m_gemerkt = alleDateien();

@@ -59,6 +59,13 @@ struct TestZugang
 //   loesche NAME        removes a file or folder
 //   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
 //                       the session is skipped); fuellen NAME fills it
+//   taste KEY           a key ("Tab", "Ctrl+Z") on the focused widget; in an
+//                       answer the word "taste:KEY"; SPEC "fokus" names the
+//                       focused widget
+//   zugang              the window (in an answer: the dialog) has a name for
+//                       every control, no German words left in another
+//                       language, mnemonics in every menu, none twice, no
+//                       mnemonic mark in a title
 //   merke / unveraendert   every file below the working folder unchanged
 //   dateien DIR N       DIR holds N files
 //   geoeffnet NAME      the last file handed to the desktop to open
@@ -85,10 +92,11 @@ private:
     bool antworten(const QString &antwort, QWidget *dialog);
     void wachen();
     void starten();
+    QString sprache() const;
     QMap<QString, QByteArray> alleDateien() const;
 
     QTemporaryDir m_einstellungen, m_arbeit;
-    QString m_altesVerzeichnis, m_sprache = "de";
+    QString m_altesVerzeichnis;
     std::unique_ptr<MainWindow> m_fenster;
     QStringList m_antworten, m_fehler, m_mounts;
     QTimer m_waechter;
