@@ -18,7 +18,7 @@
 
 class QWidget;
 
-// Reaches the window's private state for assertions and direct calls.
+// Harness of the timings. Reaches the window's private state for assertions and direct calls.
 struct TestZugang
 {
     static int anzahl(MainWindow &w) { return w.anzahlDatensaetze; }
