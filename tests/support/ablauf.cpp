@@ -10,9 +10,11 @@
 #include <QDesktopServices>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
@@ -21,7 +23,10 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
+
+#include <ctime>
 
 namespace {
 
@@ -66,6 +71,11 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
         return (w ? w->isEnabled() : qobject_cast<QAction *>(o)->isEnabled()) ? "1" : "0";
     if (eig == "titel")
         return w->windowTitle();
+    if (eig == "sichtbar")
+        return w->isHidden() ? "0" : "1";
+    if (eig == "haken")
+        return (w ? qobject_cast<QAbstractButton *>(o)->isChecked()
+                  : qobject_cast<QAction *>(o)->isChecked()) ? "1" : "0";
     if (eig == "name")
         return w->accessibleName();
     if (auto *t = qobject_cast<QTableWidget *>(o)) {
@@ -97,6 +107,8 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
         return k->isCheckable() ? (k->isChecked() ? "1" : "0") : k->text();
     if (auto *a = qobject_cast<QAction *>(o))
         return a->text();
+    if (auto *fd = qobject_cast<QFileDialog *>(o))
+        return fd->selectedFiles().value(0);
     return w ? w->windowTitle() : QString();
 }
 
@@ -230,6 +242,36 @@ void taste(QWidget *rest, const QString &text)
                     Qt::KeyboardModifiers(kombi & Qt::KeyboardModifierMask));
 }
 
+// A text a user would miss: a menu entry, tab, button or column heading that
+// shows nothing, a label or box title of only ":", a :xx: escape left in.
+QString fehlenderText(QWidget *wurzel)
+{
+    QList<QPair<QObject *, QString>> texte;
+    if (auto *box = qobject_cast<QMessageBox *>(wurzel))
+        texte.append({box, box->text().section('\n', 0, 0)});
+    for (QAction *a : wurzel->findChildren<QAction *>())
+        texte.append({a, a->isSeparator() || (a->menu() ? a->menu() : (QObject *)a)->objectName().isEmpty()
+                             ? "-" : a->text()});
+    for (QAbstractButton *k : wurzel->findChildren<QAbstractButton *>())
+        texte.append({k, qobject_cast<QToolButton *>(k) || k->inherits("QTableCornerButton")
+                             ? "-" : k->text()});
+    for (QGroupBox *g : wurzel->findChildren<QGroupBox *>())
+        texte.append({g, g->title().isEmpty() ? "-" : g->title()});
+    for (QTabWidget *t : wurzel->findChildren<QTabWidget *>())
+        for (int i = 0; i < t->count(); ++i)
+            texte.append({t, t->tabText(i)});
+    for (QTableWidget *t : wurzel->findChildren<QTableWidget *>())
+        for (int i = 0; i < t->columnCount(); ++i)
+            texte.append({t, t->horizontalHeaderItem(i) ? t->horizontalHeaderItem(i)->text() : "-"});
+    for (QLabel *l : wurzel->findChildren<QLabel *>())
+        texte.append({l, l->text().isEmpty() ? "-" : l->text()});
+    static const QRegularExpression roh(":[A-Za-z]{2}:");
+    for (const auto &[o, t] : texte)
+        if (QString(t).remove(':').trimmed().isEmpty() || roh.match(t).hasMatch())
+            return QString("Text fehlt: %1 \"%2\"").arg(o->objectName(), t);
+    return {};
+}
+
 QString einfach(QString text)
 {
     return text.replace(QRegularExpression("\\s+"), " ");
@@ -254,6 +296,10 @@ Ablauf::~Ablauf()
     QDesktopServices::unsetUrlHandler("file");
     for (const QString &m : m_mounts)
         QProcess::execute("umount", {m});
+    if (!m_zone.isEmpty()) {
+        m_zone == "-" ? qunsetenv("TZ") : qputenv("TZ", m_zone.mid(1));
+        tzset();
+    }
     QDir::setCurrent(m_altesVerzeichnis);
 }
 
@@ -271,19 +317,29 @@ QList<QPair<QString, QStringList>> Ablauf::lesen(const QString &datei)
 
 QString Ablauf::pfad(const QString &name) const
 {
-    return QDir(m_arbeit.path()).absoluteFilePath(name);
+    const QString p = QDir(m_arbeit.path()).absoluteFilePath(name);
+    const QRegularExpression muster(QRegularExpression::wildcardToRegularExpression(p));
+    for (QDirIterator it(m_arbeit.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         name.contains('*') && it.hasNext();)
+        if (muster.match(it.next()).hasMatch())
+            return it.filePath();
+    return p;
 }
 
 // {T+n}: Unix time n days from now, {M+n} that day's midnight; {D+n}: that day as "dd.MM.yyyy",
-// {Z+n} as "dd. MM. yyyy"; {P}: the working folder.
+// {Z+n} as "dd. MM. yyyy"; {P}: the working folder, {E} the settings folder, {A} the program's.
 QString Ablauf::einsetzen(QString text)
 {
-    static const QRegularExpression platzhalter(R"(\{([TMDZI])([+-]\d+)?\}|\{P\})");
+    static const QRegularExpression platzhalter(R"(\{([TMDZI])([+-]\d+)?\}|\{([PEA])\})");
     for (auto m = platzhalter.match(text); m.hasMatch(); m = platzhalter.match(text)) {
         const qint64 tage = m.captured(2).toLongLong();
-        const QString art = m.captured(1);
+        const QString art = m.captured(1), ort = m.captured(3);
         const QString wert =
-            art.isEmpty() ? QDir::currentPath()
+            ort == "E" ? QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, "Tablora",
+                                             "application").fileName()).absolutePath()
+            : ort == "A" ? QCoreApplication::applicationDirPath()
+            : art.isEmpty() ? QDir::currentPath()
             : art == "T"  ? QString::number(QDateTime::currentSecsSinceEpoch() + tage * 86400)
             : art == "M"  ? QString::number(QDate::currentDate().addDays(tage).startOfDay().toSecsSinceEpoch())
                           : QDate::currentDate().addDays(tage).toString(art == "D"   ? "dd.MM.yyyy"
@@ -376,6 +432,9 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
             return false;
         }
         fd->selectFile(pfad(einsetzen(antwort.mid(6))));
+        // The name field may still hold the file the dialog proposed.
+        if (auto *feld = fd->findChild<QLineEdit *>("fileNameEdit"))
+            feld->setText(pfad(einsetzen(antwort.mid(6))));
         QMetaObject::invokeMethod(fd, "accept");
         return true;
     }
@@ -399,6 +458,8 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
             const QString ist = wert(dialog, name, &fehler);
             if (fehler.isEmpty() && !ist.contains(text))
                 fehler = name + " ist \"" + ist + "\", ohne \"" + text + "\"";
+        } else if (m.captured(5) == "texte") {
+            fehler = fehlenderText(dialog);
         } else {
             const QString wort = m.captured(5);
             if (wort == "zugang") {
@@ -570,6 +631,17 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     if (befehl == "dateien") {
         const int n = QDir(pfad(name)).entryList(QDir::Files | QDir::Hidden).size();
         return n == rest.toInt() || fehler(QString("%1 Dateien in %2").arg(n).arg(name));
+    }
+    if (befehl == "zeitzone") {
+        if (m_zone.isEmpty())
+            m_zone = qEnvironmentVariableIsSet("TZ") ? "=" + qgetenv("TZ") : "-";
+        qputenv("TZ", name.toUtf8());
+        tzset();
+        return true;
+    }
+    if (befehl == "texte") {
+        const QString f = fehlenderText(m_fenster.get());
+        return f.isEmpty() || fehler(f);
     }
     if (befehl == "geoeffnet")
         return (!m_urls.isEmpty() && m_urls.last().toLocalFile() == pfad(name))

@@ -26,8 +26,9 @@ struct TestZugang
 // tests/ablaeufe holds sessions, each starting with "=== title"; "#" starts a
 // comment. Names are relative to the working folder. Texts may hold {T+n}
 // (Unix time n days from now), {M+n} (local midnight of that day), {D+n}
-// ("dd.MM.yyyy"), {I+n} ("yyyy-MM-dd"), {Z+n} ("dd. MM. yyyy"), {P} (working folder), and in files
-// the escapes \r \n \t \\ \xHH.
+// ("dd.MM.yyyy"), {I+n} ("yyyy-MM-dd"), {Z+n} ("dd. MM. yyyy"), {P} (working
+// folder), {E} (the settings folder), {A} (the program's folder), and in files
+// the escapes \r \n \t \\ \xHH. A "*" in a name stands for the one entry that matches.
 //   datei NAME          the lines up to "." as the file (each ends in \n)
 //   datei NAME TEXT     the file holds exactly TEXT (escapes, no \n added)
 //   start [NAME [LANG]] settings as after an earlier run, last file NAME
@@ -38,8 +39,11 @@ struct TestZugang
 //                       "datei NAME" fills a file dialog; "meldung TEXT"
 //                       checks a message box holds TEXT and closes it;
 //                       else words "field=value" (quoted if it has blanks)
-//                       set, "spec~text" check, and a last word ok, ja,
-//                       nein, abbrechen or a button's name closes it
+//                       set, "spec~text" check ("fenster~" on a file
+//                       dialog: the file it proposes), "texte" checks
+//                       that no text is missing (as the command), and a
+//                       last word ok, ja, nein, abbrechen or a button's
+//                       name closes it
 //   klick NAME          clicks a button or triggers an action
 //   setze NAME VALUE    types into a field, picks a date, a list or table
 //                       row, a tab, a check state (1/0) as a user does
@@ -48,8 +52,9 @@ struct TestZugang
 //   ist SPEC TEXT       the control shows exactly TEXT; "hat" for contains.
 //                       SPEC: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
-//                       .titel, .name; "fenster" is the window; a list's
-//                       bare name gives its current row;
+//                       .titel, .name, .haken (checked), .sichtbar (not
+//                       hidden); "fenster" is the window; a list's bare
+//                       name gives its current row;
 //                       einstellung:KEY reads meddata.ini
 //   erwarte NAME        the file's bytes are the lines up to "."
 //   erwarte NAME TEXT   ... exactly TEXT; "erwarte NAME -": no such file
@@ -69,6 +74,10 @@ struct TestZugang
 //   merke / unveraendert   every file below the working folder unchanged
 //   dateien DIR N       DIR holds N files
 //   geoeffnet NAME      the last file handed to the desktop to open
+//   texte               no menu entry, tab, button or heading of the window
+//                       shows nothing, no label or box title only ":", no
+//                       text a :xx: escape
+//   zeitzone TZ         the local time zone from here on (before "start")
 class Ablauf : public QObject
 {
     Q_OBJECT
@@ -104,6 +113,7 @@ private:
     int m_runden = 0;
     QMap<QString, QByteArray> m_gemerkt;
     QList<QUrl> m_urls;
+    QByteArray m_zone; // TZ before "zeitzone": "=value", or "-" when unset
 };
 
 #endif
