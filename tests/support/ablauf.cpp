@@ -46,7 +46,8 @@ QString farbe(const QBrush &b)
 }
 
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
-// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name".
+// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name",
+// ".sichtbar".
 QString wert(QObject *wurzel, const QString &spez, QString *fehler)
 {
     static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
@@ -64,6 +65,8 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
         return (w ? w->isEnabled() : qobject_cast<QAction *>(o)->isEnabled()) ? "1" : "0";
     if (eig == "titel")
         return w->windowTitle();
+    if (eig == "sichtbar")
+        return w->isVisible() ? "1" : "0";
     if (eig == "name")
         return w->accessibleName();
     if (auto *t = qobject_cast<QTableWidget *>(o)) {

@@ -53,9 +53,9 @@ struct TestZugang
 //   ist SPEC TEXT       the control shows exactly TEXT; "hat" for contains.
 //                       SPEC: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
-//                       .titel, .name; "fenster" is the window; a list's
-//                       bare name gives its current row, a group box's its
-//                       title;
+//                       .titel, .name, .sichtbar; "fenster" is the window;
+//                       a list's bare name gives its current row, a group
+//                       box's its title;
 //                       einstellung:KEY reads meddata.ini
 //   erwarte NAME        the file's bytes are the lines up to "." (a {T}
 //                       there may lie up to 2 s back)
