@@ -292,7 +292,7 @@ void Ablauf::wachen()
 }
 
 // "datei NAME" fills a file dialog, "meldung TEXT" checks a message box's
-// text; otherwise "name=wert" sets, "name~text" checks, and a last word
+// text, "tue COMMAND" runs a command; otherwise "name=wert" sets, "name~text" checks, and a last word
 // ok/ja/nein/abbrechen or a button's name closes the dialog.
 bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
 {
@@ -309,6 +309,10 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
             feld->setText(pfad(einsetzen(antwort.mid(6))));
         QMetaObject::invokeMethod(fd, "accept");
         return true;
+    }
+    if (antwort.startsWith("tue ")) { // a command while the dialog stays open
+        int i = 0;
+        return zeile({antwort.mid(4)}, i);
     }
     if (antwort.startsWith("meldung")) {
         const QString erwartet = QString::fromUtf8(bytes(antwort.mid(8)));

@@ -39,7 +39,8 @@ struct TestZugang
 //   > ANSWER            answers the next modal dialog (queued, in order):
 //                       "datei NAME" fills a file dialog; "meldung TEXT"
 //                       checks a message box holds TEXT (escapes as in
-//                       files) and closes it;
+//                       files) and closes it; "tue COMMAND" runs a
+//                       command while the dialog stays open;
 //                       else words "field=value" (quoted if it has blanks)
 //                       set, "spec~text" check, and a last word ok, ja,
 //                       nein, abbrechen or a button's name closes it
