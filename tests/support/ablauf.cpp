@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,7 +52,8 @@ QString farbe(const QBrush &b)
 }
 
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
-// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name".
+// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name",
+// ".sichtbar".
 QString wert(QObject *wurzel, const QString &spez, QString *fehler)
 {
     static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
@@ -103,6 +105,8 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
         return l->text();
     if (auto *t = qobject_cast<QTabWidget *>(o))
         return QString::number(t->currentIndex());
+    if (auto *g = qobject_cast<QGroupBox *>(o))
+        return g->title();
     if (auto *k = qobject_cast<QAbstractButton *>(o))
         return k->isCheckable() ? (k->isChecked() ? "1" : "0") : k->text();
     if (auto *a = qobject_cast<QAction *>(o))
@@ -272,9 +276,14 @@ QString fehlenderText(QWidget *wurzel)
     return {};
 }
 
+// Blanks collapsed; Arabic presentation forms and direction marks, as
+// pdftotext gives them, folded away.
 QString einfach(QString text)
 {
-    return text.replace(QRegularExpression("\\s+"), " ");
+    static const QRegularExpression marken("[\u200c-\u200f\u202a-\u202e]");
+    return text.normalized(QString::NormalizationForm_KC)
+        .remove(marken)
+        .replace(QRegularExpression("\\s+"), " ");
 }
 
 } // namespace
@@ -327,33 +336,38 @@ QString Ablauf::pfad(const QString &name) const
     return p;
 }
 
-// {T+n}: Unix time n days from now, {M+n} that day's midnight; {D+n}: that day as "dd.MM.yyyy",
-// {Z+n} as "dd. MM. yyyy"; {P}: the working folder, {E} the settings folder, {A} the program's.
-QString Ablauf::einsetzen(QString text)
+// {T+n}: Unix time n days from now, {M+n} that day's midnight (either with "+ks", k seconds
+// more); {D+n}: that day as "dd.MM.yyyy", {Z+n} as "dd. MM. yyyy", {I+n} as "yyyy-MM-dd";
+// {P}: the working folder; {E}: the settings folder; {X}: $TABLORA_EXPORT_OUT, else "export"; {A}: the program's folder.
+QString Ablauf::einsetzen(QString text, qint64 zurueck)
 {
-    static const QRegularExpression platzhalter(R"(\{([TMDZI])([+-]\d+)?\}|\{([PEA])\})");
+    static const QRegularExpression platzhalter(
+        R"(\{([TMDZI])([+-]\d+)?(?:([+-]\d+)s)?\}|\{([PXAE])\})");
     for (auto m = platzhalter.match(text); m.hasMatch(); m = platzhalter.match(text)) {
-        const qint64 tage = m.captured(2).toLongLong();
-        const QString art = m.captured(1), ort = m.captured(3);
+        const qint64 tage = m.captured(2).toLongLong(), sekunden = m.captured(3).toLongLong();
+        const QString art = m.captured(1);
+        const QDate tag = QDate::currentDate().addDays(tage);
         const QString wert =
-            ort == "E" ? QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, "Tablora",
-                                             "application").fileName()).absolutePath()
-            : ort == "A" ? QCoreApplication::applicationDirPath()
-            : art.isEmpty() ? QDir::currentPath()
-            : art == "T"  ? QString::number(QDateTime::currentSecsSinceEpoch() + tage * 86400)
-            : art == "M"  ? QString::number(QDate::currentDate().addDays(tage).startOfDay().toSecsSinceEpoch())
-                          : QDate::currentDate().addDays(tage).toString(art == "D"   ? "dd.MM.yyyy"
-                                                              : art == "I" ? "yyyy-MM-dd"
-                                                                           : "dd. MM. yyyy");
+            m.captured(4) == "P" ? QDir::currentPath()
+            : m.captured(4) == "X" ? qEnvironmentVariable("TABLORA_EXPORT_OUT", "export")
+            : m.captured(4) == "A" ? QCoreApplication::applicationDirPath()
+            : m.captured(4) == "E" ? QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, "Tablora",
+                                                         "application").fileName()).absolutePath()
+            : art == "T" ? QString::number(QDateTime::currentSecsSinceEpoch() - zurueck
+                                           + tage * 86400 + sekunden)
+            : art == "M" ? QString::number(tag.startOfDay().toSecsSinceEpoch() + sekunden)
+            : art == "D" ? tag.toString("dd.MM.yyyy")
+            : art == "Z" ? tag.toString("dd. MM. yyyy")
+                         : tag.toString("yyyy-MM-dd");
         text.replace(m.capturedStart(), m.capturedLength(), wert);
     }
     return text;
 }
 
 // UTF-8 with the escapes \r \n \t \\ and \xHH for single bytes.
-QByteArray Ablauf::bytes(const QString &text)
+QByteArray Ablauf::bytes(const QString &text, qint64 zurueck)
 {
-    const QByteArray roh = einsetzen(text).toUtf8();
+    const QByteArray roh = einsetzen(text, zurueck).toUtf8();
     QByteArray aus;
     for (int i = 0; i < roh.size(); ++i) {
         const char n = i + 1 < roh.size() ? roh[i + 1] : 0;
@@ -420,7 +434,7 @@ void Ablauf::wachen()
 }
 
 // "datei NAME" fills a file dialog, "meldung TEXT" checks a message box's
-// text; otherwise "name=wert" sets, "name~text" checks, and a last word
+// text, "tue COMMAND" runs a command; otherwise "name=wert" sets, "name~text" checks, and a last word
 // ok/ja/nein/abbrechen or a button's name closes the dialog.
 bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
 {
@@ -438,15 +452,19 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         QMetaObject::invokeMethod(fd, "accept");
         return true;
     }
+    if (antwort.startsWith("tue ")) { // a command while the dialog stays open
+        int i = 0;
+        return zeile({antwort.mid(4)}, i);
+    }
     if (antwort.startsWith("meldung")) {
-        const QString erwartet = einsetzen(antwort.mid(8));
+        const QString erwartet = QString::fromUtf8(bytes(antwort.mid(8)));
         if (!box || !box->text().contains(erwartet))
             m_fehler << "Meldung \"" + (box ? box->text() : dialog->windowTitle())
                             + "\" statt \"" + erwartet + "\"";
         schliessen(dialog);
         return true;
     }
-    static const QRegularExpression teil(R"re((\w+(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|(\S+))re");
+    static const QRegularExpression teil(R"re((\w+#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|(\S+))re");
     for (auto it = teil.globalMatch(antwort); it.hasNext();) {
         const auto m = it.next();
         const QString name = m.captured(1), text = einsetzen(m.captured(3) + m.captured(4));
@@ -506,6 +524,8 @@ void Ablauf::ausfuehren(const QStringList &zeilen)
         if (!weiter || !m_fehler.isEmpty() || QTest::currentTestFailed())
             return;
     }
+    if (!m_antworten.isEmpty())
+        QFAIL(qPrintable("Dialog kam nicht: " + m_antworten.join(" | ")));
 }
 
 // Runs the command at line i (moving i past a block it reads); false stops.
@@ -528,9 +548,15 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return false;
     };
     QObject *ziel = m_fenster ? m_fenster->findChild<QObject *>(name) : nullptr;
+    auto *tabelle = qobject_cast<QTableWidget *>(ziel);
 
     if (befehl == ">") {
         m_antworten << z.mid(2);
+        return true;
+    }
+    const QString ini = m_einstellungen.path() + "/Tablora/data/meddata.ini";
+    if (befehl == "setze" && name.startsWith("einstellung:")) {
+        QSettings(ini, QSettings::IniFormat).setValue(name.mid(12), rest);
         return true;
     }
     if (befehl == "klick" || befehl == "setze") {
@@ -541,11 +567,16 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
             return fehler("Dialog kam nicht: " + m_antworten.join(" | "));
         return true;
     }
+    if (befehl == "doppelklick" && tabelle && tabelle->item(rest.toInt(), 0)) {
+        const QPoint punkt = tabelle->visualItemRect(tabelle->item(rest.toInt(), 0)).center();
+        QTest::mouseClick(tabelle->viewport(), Qt::LeftButton, {}, punkt);
+        QTest::mouseDClick(tabelle->viewport(), Qt::LeftButton, {}, punkt);
+        return true;
+    }
     if (befehl == "ist" || befehl == "hat") {
         QString f;
         const QString ist = name.startsWith("einstellung:")
-            ? QSettings(m_einstellungen.path() + "/Tablora/data/meddata.ini", QSettings::IniFormat)
-                  .value(name.mid(12)).toString()
+            ? QSettings(ini, QSettings::IniFormat).value(name.mid(12)).toString()
             : wert(m_fenster.get(), name, &f);
         if (!f.isEmpty())
             return fehler(f);
@@ -554,20 +585,35 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return true;
     }
     if (befehl == "datei" || befehl == "erwarte") {
-        const QByteArray inhalt =
-            w.size() > 2 ? bytes(z.section(' ', 2)) : bytes(block().join('\n') + '\n');
+        const QString quelle = w.size() > 2 ? z.section(' ', 2) : block().join('\n') + '\n';
+        bool gleich = false; // a {T} the program wrote may lie up to 2 s back
+        for (int s = 0; befehl == "erwarte" && s < 3 && !gleich; ++s)
+            gleich = lesenBytes(pfad(name)) == bytes(quelle, s);
         if (befehl == "datei") {
-            schreibenBytes(pfad(name), inhalt);
-        } else if (rest == "-" ? QFile::exists(pfad(name)) : lesenBytes(pfad(name)) != inhalt) {
+            schreibenBytes(pfad(name), bytes(quelle));
+        } else if (rest == "-" ? QFile::exists(pfad(name)) : !gleich) {
             return fehler(name + " hat:\n" + QString::fromUtf8(lesenBytes(pfad(name))));
         }
         return true;
     }
-    if (befehl == "pdf") {
+    if (befehl == "pdf" || befehl == "seiten" || befehl == "pdffarbe") {
         QProcess p;
-        p.start("pdftotext", {"-layout", pfad(name), "-"});
+        if (befehl == "pdffarbe") // page 1 at 100 dpi
+            p.start("pdftoppm", {"-r", "100", "-f", "1", "-l", "1", pfad(name)});
+        else
+            p.start("pdftotext", {"-layout", pfad(name), "-"});
         p.waitForFinished();
-        const QString text = einfach(QString::fromUtf8(p.readAllStandardOutput()));
+        const QByteArray aus = p.readAllStandardOutput();
+        if (befehl == "seiten")
+            return aus.count('\f') == rest.toInt()
+                   || fehler(QString("%1 Seiten").arg(aus.count('\f')));
+        if (befehl == "pdffarbe") {
+            const QString c = QImage::fromData(aus, "PPM")
+                                  .pixelColor(w.value(2).toInt(), w.value(3).toInt())
+                                  .name();
+            return c == w.value(4) || fehler("Farbe " + c);
+        }
+        const QString text = einfach(QString::fromUtf8(aus));
         int ab = 0;
         for (const QString &erwartet : block()) {
             ab = text.indexOf(einfach(einsetzen(erwartet)).trimmed(), ab);

@@ -25,10 +25,12 @@ struct TestZugang
 // its own settings folder and working folder (also $HOME). A file in
 // tests/ablaeufe holds sessions, each starting with "=== title"; "#" starts a
 // comment. Names are relative to the working folder. Texts may hold {T+n}
-// (Unix time n days from now), {M+n} (local midnight of that day), {D+n}
-// ("dd.MM.yyyy"), {I+n} ("yyyy-MM-dd"), {Z+n} ("dd. MM. yyyy"), {P} (working
-// folder), {E} (the settings folder), {A} (the program's folder), and in files
-// the escapes \r \n \t \\ \xHH. A "*" in a name stands for the one entry that matches.
+// (Unix time n days from now), {M+n} (local midnight of that day), either as
+// {M+n+ks} k seconds later, {D+n} ("dd.MM.yyyy"), {Z+n} ("dd. MM. yyyy"),
+// {I+n} ("yyyy-MM-dd"), {P} (working folder), {E} (the settings folder),
+// {X} ($TABLORA_EXPORT_OUT, else "export"), {A} (the program's folder),
+// and in files the escapes \r \n \t \\ \xHH. A "*" in a name stands for
+// the one entry that matches.
 //   datei NAME          the lines up to "." as the file (each ends in \n)
 //   datei NAME TEXT     the file holds exactly TEXT (escapes, no \n added)
 //   start [NAME [LANG]] settings as after an earlier run, last file NAME
@@ -37,7 +39,9 @@ struct TestZugang
 //   neustart            a new window on the same settings
 //   > ANSWER            answers the next modal dialog (queued, in order):
 //                       "datei NAME" fills a file dialog; "meldung TEXT"
-//                       checks a message box holds TEXT and closes it;
+//                       checks a message box holds TEXT (escapes as in
+//                       files) and closes it; "tue COMMAND" runs a
+//                       command while the dialog stays open;
 //                       else words "field=value" (quoted if it has blanks)
 //                       set, "spec~text" check ("fenster~" on a file
 //                       dialog: the file it proposes), "texte" checks
@@ -47,19 +51,25 @@ struct TestZugang
 //   klick NAME          clicks a button or triggers an action
 //   setze NAME VALUE    types into a field, picks a date, a list or table
 //                       row, a tab, a check state (1/0) as a user does
-//   After klick/setze every queued answer must have been used, and a dialog
-//   nobody answers fails the session.
+//   setze einstellung:KEY VALUE   stores VALUE in meddata.ini
+//   doppelklick NAME R  double-clicks row R of a table
+//   After klick/setze and at the session's end every queued answer must have
+//   been used, and a dialog nobody answers fails the session.
 //   ist SPEC TEXT       the control shows exactly TEXT; "hat" for contains.
 //                       SPEC: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
 //                       .titel, .name, .haken (checked), .sichtbar (not
 //                       hidden); "fenster" is the window; a list's bare
-//                       name gives its current row;
+//                       name gives its current row, a group box's its title;
 //                       einstellung:KEY reads meddata.ini
-//   erwarte NAME        the file's bytes are the lines up to "."
+//   erwarte NAME        the file's bytes are the lines up to "." (a {T}
+//                       there may lie up to 2 s back)
 //   erwarte NAME TEXT   ... exactly TEXT; "erwarte NAME -": no such file
 //   pdf NAME            pdftotext of the file holds the lines up to ".",
-//                       in that order (blanks collapsed)
+//                       in that order (blanks collapsed, compatibility
+//                       forms and direction marks folded)
+//   seiten NAME N       the PDF has N pages
+//   pdffarbe NAME X Y #rrggbb   pixel (X, Y) of page 1 at 100 dpi
 //   ordner NAME         a folder takes the file's place
 //   loesche NAME        removes a file or folder
 //   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
@@ -90,8 +100,8 @@ public:
     void ausfuehren(const QStringList &zeilen);
     MainWindow *fenster() const { return m_fenster.get(); }
     QString pfad(const QString &name) const;
-    static QString einsetzen(QString text);
-    static QByteArray bytes(const QString &text);
+    static QString einsetzen(QString text, qint64 zurueck = 0);
+    static QByteArray bytes(const QString &text, qint64 zurueck = 0);
 
 public Q_SLOTS:
     void oeffnen(const QUrl &url) { m_urls << url; }
