@@ -54,7 +54,8 @@ struct TestZugang
 //   ist SPEC TEXT       the control shows exactly TEXT; "hat" for contains.
 //                       SPEC: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
-//                       .titel, .name, .sichtbar; "fenster" is the window;
+//                       .titel, .name, .sichtbar, .fett (bold: marked as
+//                       changed); "fenster" is the window;
 //                       a list's bare name gives its current row, a group
 //                       box's its title;
 //                       einstellung:KEY reads meddata.ini
@@ -66,6 +67,7 @@ struct TestZugang
 //                       forms and direction marks folded)
 //   seiten NAME N       the PDF has N pages
 //   pdffarbe NAME X Y #rrggbb   pixel (X, Y) of page 1 at 100 dpi
+//   schnitte NAME TEXT  the font faces used, sorted: fett kursiv normal
 //   ordner NAME         a folder takes the file's place
 //   loesche NAME        removes a file or folder
 //   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
