@@ -294,8 +294,9 @@ void Ablauf::wachen()
 }
 
 // "datei NAME" fills a file dialog, "meldung TEXT" checks a message box's
-// text, "tue COMMAND" runs a command; otherwise "name=wert" sets, "name~text" checks, and a last word
-// ok/ja/nein/abbrechen or a button's name closes the dialog.
+// text, "tue COMMAND" runs a command; otherwise "name=wert" sets,
+// "name~text" checks, and a last word ok/ja/nein/abbrechen or a button's
+// name closes the dialog.
 bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
 {
     auto *box = qobject_cast<QMessageBox *>(dialog);
@@ -464,7 +465,9 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
             for (const QString &z : QString::fromUtf8(aus).split('\n').mid(2)) {
                 const QString f = z.section(' ', 0, 0).section('+', -1);
                 if (!f.isEmpty())
-                    schnitte << (f.endsWith("-Bold") ? "fett" : f.endsWith("-Italic") ? "kursiv" : "normal");
+                    schnitte << (f.endsWith("-Bold")     ? "fett"
+                                 : f.endsWith("-Italic") ? "kursiv"
+                                                         : "normal");
             }
             schnitte.removeDuplicates();
             schnitte.sort();
