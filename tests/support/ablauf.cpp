@@ -53,7 +53,7 @@ QString farbe(const QBrush &b)
 
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
 // "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name",
-// ".sichtbar".
+// ".sichtbar", ".fett".
 QString wert(QObject *wurzel, const QString &spez, QString *fehler)
 {
     static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
@@ -78,6 +78,8 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
     if (eig == "haken")
         return (w ? qobject_cast<QAbstractButton *>(o)->isChecked()
                   : qobject_cast<QAction *>(o)->isChecked()) ? "1" : "0";
+    if (eig == "fett")
+        return w->font().bold() ? "1" : "0";
     if (eig == "name")
         return w->accessibleName();
     if (auto *t = qobject_cast<QTableWidget *>(o)) {
@@ -434,8 +436,9 @@ void Ablauf::wachen()
 }
 
 // "datei NAME" fills a file dialog, "meldung TEXT" checks a message box's
-// text, "tue COMMAND" runs a command; otherwise "name=wert" sets, "name~text" checks, and a last word
-// ok/ja/nein/abbrechen or a button's name closes the dialog.
+// text, "tue COMMAND" runs a command; otherwise "name=wert" sets,
+// "name~text" checks, and a last word ok/ja/nein/abbrechen or a button's
+// name closes the dialog.
 bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
 {
     auto *box = qobject_cast<QMessageBox *>(dialog);
@@ -596,10 +599,12 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         }
         return true;
     }
-    if (befehl == "pdf" || befehl == "seiten" || befehl == "pdffarbe") {
+    if (befehl == "pdf" || befehl == "seiten" || befehl == "pdffarbe" || befehl == "schnitte") {
         QProcess p;
         if (befehl == "pdffarbe") // page 1 at 100 dpi
             p.start("pdftoppm", {"-r", "100", "-f", "1", "-l", "1", pfad(name)});
+        else if (befehl == "schnitte")
+            p.start("pdffonts", {pfad(name)});
         else
             p.start("pdftotext", {"-layout", pfad(name), "-"});
         p.waitForFinished();
@@ -607,6 +612,19 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         if (befehl == "seiten")
             return aus.count('\f') == rest.toInt()
                    || fehler(QString("%1 Seiten").arg(aus.count('\f')));
+        if (befehl == "schnitte") {
+            QStringList schnitte;
+            for (const QString &z : QString::fromUtf8(aus).split('\n').mid(2)) {
+                const QString f = z.section(' ', 0, 0).section('+', -1);
+                if (!f.isEmpty())
+                    schnitte << (f.endsWith("-Bold")     ? "fett"
+                                 : f.endsWith("-Italic") ? "kursiv"
+                                                         : "normal");
+            }
+            schnitte.removeDuplicates();
+            schnitte.sort();
+            return schnitte.join(' ') == rest || fehler("Schnitte " + schnitte.join(' '));
+        }
         if (befehl == "pdffarbe") {
             const QString c = QImage::fromData(aus, "PPM")
                                   .pixelColor(w.value(2).toInt(), w.value(3).toInt())

@@ -59,8 +59,9 @@ struct TestZugang
 //                       SPEC: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
 //                       .titel, .name, .haken (checked), .sichtbar (not
-//                       hidden); "fenster" is the window; a list's bare
-//                       name gives its current row, a group box's its title;
+//                       hidden), .fett (bold: marked as changed); "fenster"
+//                       is the window; a list's bare name gives its current
+//                       row, a group box's its title;
 //                       einstellung:KEY reads meddata.ini
 //   erwarte NAME        the file's bytes are the lines up to "." (a {T}
 //                       there may lie up to 2 s back)
@@ -70,6 +71,7 @@ struct TestZugang
 //                       forms and direction marks folded)
 //   seiten NAME N       the PDF has N pages
 //   pdffarbe NAME X Y #rrggbb   pixel (X, Y) of page 1 at 100 dpi
+//   schnitte NAME TEXT  the font faces used, sorted: fett kursiv normal
 //   ordner NAME         a folder takes the file's place
 //   loesche NAME        removes a file or folder
 //   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
