@@ -589,8 +589,8 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     }
     if (befehl == "datei" || befehl == "erwarte") {
         const QString quelle = w.size() > 2 ? z.section(' ', 2) : block().join('\n') + '\n';
-        bool gleich = false; // a {T} the program wrote may lie up to 2 s back
-        for (int s = 0; befehl == "erwarte" && s < 3 && !gleich; ++s)
+        bool gleich = false; // a {T} the program wrote may lie up to 5 s back
+        for (int s = 0; befehl == "erwarte" && s < 6 && !gleich; ++s)
             gleich = lesenBytes(pfad(name)) == bytes(quelle, s);
         if (befehl == "datei") {
             schreibenBytes(pfad(name), bytes(quelle));

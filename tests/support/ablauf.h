@@ -64,7 +64,7 @@ struct TestZugang
 //                       row, a group box's its title;
 //                       einstellung:KEY reads meddata.ini
 //   erwarte NAME        the file's bytes are the lines up to "." (a {T}
-//                       there may lie up to 2 s back)
+//                       there may lie up to 5 s back)
 //   erwarte NAME TEXT   ... exactly TEXT; "erwarte NAME -": no such file
 //   pdf NAME            pdftotext of the file holds the lines up to ".",
 //                       in that order (blanks collapsed, compatibility
