@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QStringList>
 
+#include <climits>
+
 // Stock forecast of one medication record, in single precision as the plan
 // has always been computed: daily use D, elapsed whole days E, weeks W,
 // days left R, stock today C and run-out time T.
@@ -19,7 +21,8 @@ struct Prognose
     int balken = 100;       // bar value 0..100
     bool verbrauch = false; // false for on-demand medication (D == 0): W, R, T undefined
     bool aufgebraucht() const { return verbrauch && restTage < 0; }
-    qint32 leerSeitTagen() const { return aufgebraucht() ? -restTage : 0; }
+    // R may be clamped to the least 32-bit value, which has no positive counterpart.
+    qint32 leerSeitTagen() const { return aufgebraucht() ? -qMax(restTage, -INT_MAX) : 0; }
 };
 
 Prognose prognose(const QStringList &datensatz, quint32 jetzt);
