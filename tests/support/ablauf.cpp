@@ -78,6 +78,8 @@ QString wert(QObject *wurzel, const QString &spez, QString *fehler)
     if (eig == "haken")
         return (w ? qobject_cast<QAbstractButton *>(o)->isChecked()
                   : qobject_cast<QAction *>(o)->isChecked()) ? "1" : "0";
+    if (eig == "markiert")
+        return w->styleSheet().contains("red") ? "1" : "0";
     if (eig == "fett")
         return w->font().bold() ? "1" : "0";
     if (eig == "name")
