@@ -3,20 +3,11 @@
 // the views and dialogs must not crash, and decoding the escapes must be final.
 #include "fuzzumgebung.h"
 
-#include "support/testsupport.h"
-
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 
 #include <cstdint>
-
-namespace {
-
-void entschluesseltPruefen(MainWindow &w, const QString &text)
-{
-    FUZZ_PRUEFEN(TestZugang::umlauteText(w, text) == text, "escape left after decoding");
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -26,39 +17,28 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *daten, std::size_t groesse)
 {
-    MainWindow &w = fuzz::fenster();
+    MainWindow &w = *fuzz::fenster;
     const QByteArray eingabe(reinterpret_cast<const char *>(daten), static_cast<int>(groesse));
-
-    const QString roh = QString::fromUtf8(eingabe);
-    entschluesseltPruefen(w, TestZugang::umlauteText(w, roh));
+    const QString einmal = TestZugang::umlauteText(w, QString::fromUtf8(eingabe));
+    FUZZ_PRUEFEN(TestZugang::umlauteText(w, einmal) == einmal, "escape left after decoding");
 
     // A new name for every input: the settings reader caches files by name,
     // size and time stamp, and two inputs can agree in all three.
     static int nummer = 0;
     const QString code = QStringLiteral("fz%1").arg(nummer++);
-    const QString datei = fuzz::datenPfad() + "lang_" + code + ".ini";
+    const QString datei = fuzz::datenPfad + "lang_" + code + ".ini";
     fuzz::schreiben(datei, eingabe);
-    fuzz::aufrufen("BeschriftungAuslesen", code);
+    fuzz::aufrufen(w, "BeschriftungAuslesen", Q_ARG(QString, code));
     QFile::remove(datei);
-
-    for (QString (*text)(MainWindow &) :
-         {&TestZugang::programmTitel, &TestZugang::txtNoDat, &TestZugang::txtNewstart,
-          &TestZugang::txtTooLong, &TestZugang::txtWriteErr, &TestZugang::txtMedFull,
-          &TestZugang::txtReicht, &TestZugang::txtReicht2, &TestZugang::txtReicht3,
-          &TestZugang::txtWeekse, &TestZugang::txtLafi, &TestZugang::txtPats,
-          &TestZugang::txtPatgeb, &TestZugang::txtMedwahl, &TestZugang::txtAbort,
-          &TestZugang::txtDelmed, &TestZugang::txtNeuTitle})
-        entschluesseltPruefen(w, text(w));
+    for (const QString &text : TestZugang::texte(w))
+        FUZZ_PRUEFEN(TestZugang::umlauteText(w, text) == text, "escape left in a text");
 
     // The texts on their way into tables, labels, tooltips and dialogs.
-    fuzz::aufrufen("UebersichtFuellen");
-    fuzz::aufrufen("VerordnungsplanFuellen");
-    fuzz::aufrufen("PatDatenFuellen");
-    fuzz::aufrufen("comboAuswahl", 0);
-    for (const char *slot : {"butMedNeu_clicked", "butApotheke_clicked", "butEntfernen_clicked",
+    for (const char *slot : {"UebersichtFuellen", "VerordnungsplanFuellen", "PatDatenFuellen",
+                             "butMedNeu_clicked", "butApotheke_clicked", "butEntfernen_clicked",
                              "aboutueber", "Reparieren"})
-        fuzz::aufrufen(slot);
-
-    fuzz::aufraeumenNachEingabe();
+        fuzz::aufrufen(w, slot);
+    fuzz::aufrufen(w, "comboAuswahl", Q_ARG(int, 0));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
