@@ -54,16 +54,16 @@ QString farbe(const QBrush &b)
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
 // "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name",
 // ".sichtbar", ".fett".
-QString wert(QObject *wurzel, const QString &spez, QString *fehler)
+QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
 {
     static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
-    const auto m = muster.match(spez);
-    if (spez == "fokus")
+    const auto m = muster.match(angabe);
+    if (angabe == "fokus")
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
     QObject *o = !m.hasMatch() ? nullptr
                  : m.captured(1) == "fenster" ? wurzel : wurzel->findChild<QObject *>(m.captured(1));
     if (!o) {
-        *fehler = "kein Element " + spez;
+        *fehler = "kein Element " + angabe;
         return {};
     }
     const int r = m.captured(3).toInt(), c = m.captured(4).toInt();

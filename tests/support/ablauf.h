@@ -43,7 +43,7 @@ struct TestZugang
 //                       files) and closes it; "tue COMMAND" runs a
 //                       command while the dialog stays open;
 //                       else words "field=value" (quoted if it has blanks)
-//                       set, "spec~text" check ("fenster~" on a file
+//                       set, "control~text" check ("fenster~" on a file
 //                       dialog: the file it proposes), "texte" checks
 //                       that no text is missing (as the command), and a
 //                       last word ok, ja, nein, abbrechen or a button's
@@ -55,8 +55,8 @@ struct TestZugang
 //   doppelklick NAME R  double-clicks row R of a table
 //   After klick/setze and at the session's end every queued answer must have
 //   been used, and a dialog nobody answers fails the session.
-//   ist SPEC TEXT       the control shows exactly TEXT; "hat" for contains.
-//                       SPEC: name, name# (rows), name[r], name[r,c], each
+//   ist WHAT TEXT       the control shows exactly TEXT; "hat" for contains.
+//                       WHAT: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
 //                       .titel, .name, .haken (checked), .sichtbar (not
 //                       hidden), .fett (bold: marked as changed); "fenster"
@@ -77,7 +77,7 @@ struct TestZugang
 //   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
 //                       the session is skipped); fuellen NAME fills it
 //   taste KEY           a key ("Tab", "Ctrl+Z") on the focused widget; in an
-//                       answer the word "taste:KEY"; SPEC "fokus" names the
+//                       answer the word "taste:KEY"; WHAT "fokus" names the
 //                       focused widget
 //   zugang              the window (in an answer: the dialog) has a name for
 //                       every control, no German words left in another
