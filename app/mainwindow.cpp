@@ -109,7 +109,10 @@ MainWindow::MainWindow(QWidget *parent)
     tabelleUebersicht->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tabelleUebersicht->setColumnCount(5);
     tabelleUebersicht->setGeometry(0, 30, 1155, 534);
-    tabelleUebersicht->setStyleSheet("border:none");
+    // One sheet for the table and its bars: a sheet of each bar's own would
+    // be parsed again for every bar of every refill.
+    tabelleUebersicht->setStyleSheet(
+        "* { border:none } QProgressBar::chunk { background:rgb(220,220,255); }");
     tabelleUebersicht->setAccessibleName(txtTab1);
     // Tab and Ctrl+Tab leave the read-only tables; the arrow keys move inside.
     tabelleUebersicht->setTabKeyNavigation(false);

@@ -84,7 +84,12 @@ QByteArray Versionsspeicher::lesen(const QString &pfad)
     QFile datei(pfad);
     if (datei.size() > maxGroesse || !datei.open(QIODevice::ReadOnly))
         return QByteArray();
-    const QByteArray bytes = datei.read(maxGroesse + 1);
+    // A buffer as large as the file, not as the limit; one that grew since
+    // its size was taken is read on up to the limit.
+    const qint64 groesse = qMin(datei.size(), maxGroesse);
+    QByteArray bytes = datei.read(groesse + 1);
+    if (bytes.size() > groesse)
+        bytes += datei.read(maxGroesse + 1 - bytes.size());
     if (datei.error() != QFileDevice::NoError || !istPlan(bytes))
         return QByteArray();
     return bytes;

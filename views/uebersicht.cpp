@@ -76,7 +76,6 @@ void MainWindow::UebersichtFuellen()
         balken->setTextVisible(true);
         balken->setFormat(feldVon(r, 2));
         balken->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        balken->setStyleSheet("QProgressBar::chunk{background:rgb(220,220,255);}");
         balken->setToolTip(vorrat);
         tabelleUebersicht->setCellWidget(zeile, 1, balken);
     }
