@@ -44,7 +44,9 @@ void MainWindow::DatenEinlesen(QString fileDatei)
     QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
     iniUtf8(pfade);
     pfade.beginGroup("Pfade");
-    pfade.setValue("letzteDatei", fileDatei);
+    // Written only when it changes: setting the same value rewrites the file.
+    if (pfade.value("letzteDatei").toString() != fileDatei)
+        pfade.setValue("letzteDatei", fileDatei);
     pfade.endGroup();
 }
 

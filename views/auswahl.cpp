@@ -69,12 +69,15 @@ void MainWindow::comboAuswahl(int eingang)
 
 void MainWindow::FelderZuruecksetzen()
 {
-    for (QLineEdit *feld : eingabeFelder) {
+    // A sheet is set only when it differs: each one set restyles the field.
+    const auto zuruecksetzen = [this](QWidget *feld, const QString &stil) {
         feld->setFont(normalSchrift);
-        feld->setStyleSheet("background-color:white; color:black;");
-    }
-    checkMed->setFont(normalSchrift);
-    checkMed->setStyleSheet("color:black;");
+        if (feld->styleSheet() != stil)
+            feld->setStyleSheet(stil);
+    };
+    for (QLineEdit *feld : eingabeFelder)
+        zuruecksetzen(feld, QStringLiteral("background-color:white; color:black;"));
+    zuruecksetzen(checkMed, QStringLiteral("color:black;"));
 }
 
 namespace {
