@@ -29,6 +29,9 @@ namespace {
 // in this many, picked by hash; everything else runs for every input.
 constexpr uint fensterAnteil = 16;
 
+const char *const ansichten[] = {"PatDatenFuellen", "UebersichtFuellen",
+                                 "VerordnungsplanFuellen", "ListBoxFuellen"};
+
 // Lines in the file as a text-mode line reader sees them, counted on the
 // bytes alone: such a reader drops every carriage return, so a last line of
 // nothing else is no line, and no decoding turns anything into or out of a
@@ -100,8 +103,7 @@ void ansichtenPruefen(MainWindow &w)
 // by the input, and the views again after it.
 void fensterPruefen(MainWindow &w, uint wahl)
 {
-    for (const char *slot :
-         {"PatDatenFuellen", "UebersichtFuellen", "VerordnungsplanFuellen", "ListBoxFuellen"})
+    for (const char *slot : ansichten)
         fuzz::aufrufen(w, slot);
     ansichtenPruefen(w);
     const int medikamente = qMax(0, TestZugang::tabelle(w).size() - 2);
@@ -164,13 +166,12 @@ void alsVersionPruefen(const QByteArray &eingabe)
 // with no medication chosen and the radio buttons off: each input finds the
 // same state, and frees again what it allocated, so libFuzzer counts no
 // growth that would make it run the input a second time to look for a leak.
-void leeren(MainWindow &w, bool ansichten)
+void leeren(MainWindow &w, bool mitAnsichten)
 {
     TestZugang::leeren(w);
-    if (!ansichten)
+    if (!mitAnsichten)
         return;
-    for (const char *slot :
-         {"PatDatenFuellen", "UebersichtFuellen", "VerordnungsplanFuellen", "ListBoxFuellen"})
+    for (const char *slot : ansichten)
         fuzz::aufrufen(w, slot);
     TestZugang::auswahlVergessen(w);
 }

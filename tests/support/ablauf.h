@@ -14,11 +14,12 @@
 
 #include "app/mainwindow.h"
 
-// Reaches the window's record table.
+// Reaches the window's record table and its decoder of language-file escapes.
 struct TestZugang
 {
     static int anzahl(MainWindow &w) { return w.anzahlDatensaetze; }
     static QStringList datensatz(MainWindow &w, int i) { return w.datensaetze[i]; }
+    static QString umlaute(MainWindow &w, const QString &s) { return w.umlauteText(s); }
 };
 
 // Runs a user session written as lines of text against the real window, with
