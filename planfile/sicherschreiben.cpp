@@ -7,8 +7,10 @@ bool sicherSchreiben(const QString &pfad, const QByteArray &inhalt, QString *feh
 {
     // A short write or a failed flush cancels: commit() alone would report
     // success over a truncated file.
+    // Never the direct-write fallback: without a temporary file beside the
+    // plan it would truncate the plan itself before writing it anew.
     QSaveFile datei(pfad);
-    datei.setDirectWriteFallback(true);
+    datei.setDirectWriteFallback(false);
     bool ok = datei.open(QIODevice::WriteOnly);
     QString grund;
     if (ok) {
