@@ -43,6 +43,7 @@ MainWindow::MainWindow(QWidget *parent)
         box.setStandardButtons(QMessageBox::Save | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Cancel);
         box.button(QMessageBox::Save)->setText(txtOhneUndo);
+        box.button(QMessageBox::Save)->setObjectName("verfrageOhneUndo");
         box.button(QMessageBox::Cancel)->setText(txtAbort);
         return box.exec() == QMessageBox::Save;
     });
