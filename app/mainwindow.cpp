@@ -40,12 +40,11 @@ MainWindow::MainWindow(QWidget *parent)
         QMessageBox box(this);
         box.setIcon(QMessageBox::Warning);
         box.setText(txtVerFrage + "\n\n" + ordner + "\n" + grund);
-        box.setStandardButtons(QMessageBox::Save | QMessageBox::Cancel);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Cancel);
-        box.button(QMessageBox::Save)->setText(txtOhneUndo);
-        box.button(QMessageBox::Save)->setObjectName("verfrageOhneUndo");
+        box.button(QMessageBox::Yes)->setText(txtOhneUndo);
         box.button(QMessageBox::Cancel)->setText(txtAbort);
-        return box.exec() == QMessageBox::Save;
+        return box.exec() == QMessageBox::Yes;
     });
 
     struct stat info;

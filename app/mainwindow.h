@@ -105,7 +105,8 @@ private:
     int gewaehlterIndex() const;
     // The outcome of a command in words: failures, the reload line. True when
     // the change is in the file.
-    bool Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &fehlerText = QString());
+    bool Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &fehlerText = QString(),
+                     const QString &leseText = QString());
     // Views refilled from the document; the form keeps what the user typed.
     void PlanAuffrischen();
     bool ExportSchreiben(const QString &pfad, const QByteArray &inhalt, const QString &fehlerText);

@@ -151,9 +151,7 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     aktuelleDatei = info.absoluteFilePath();
     setzeFensterTitel();
     DatenEinlesen(info.filePath());
-    PlanAnzeigen();
-    // The form shows the plan's first medication.
-    listBox->setCurrentRow(0);
+    PlanNeuZeigen();
     UnlesbaresMelden();
 }
 

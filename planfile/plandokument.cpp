@@ -242,7 +242,8 @@ bool PlanDokument::versionBehalten(const QString &plan, const QByteArray &bytes,
         return true;
     }
     const QString ordner = Versionsspeicher(plan).ordner();
-    if (m_ohneUndo && m_ohneUndo(ordner, grund)) {
+    // Asked once: the answer holds for this plan until a version can be kept.
+    if ((aktuell && m_undoGesperrt) || (m_ohneUndo && m_ohneUndo(ordner, grund))) {
         if (aktuell)
             m_undoGesperrt = true;
         return true;
@@ -304,13 +305,14 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
             // plan as it is now.
             if (!fremdeAenderungBehalten(aufPlatte, e))
                 return e;
-            const auto frisch = planLesen(aufPlatte);
+            bool zuLang = false;
+            const auto frisch = planLesen(aufPlatte, &zuLang);
             if (!frisch || frisch->anzahlDatensaetze() < 2) {
                 // Whatever took the plan's place is kept, so undo can bring
                 // the plan back; nothing is written over it.
                 Ergebnis egal;
                 versionBehalten(m_pfad, aufPlatte, egal);
-                return fehlschlag(Fehler::Muell, m_pfad);
+                return fehlschlag(zuLang ? Fehler::ZuLang : Fehler::Muell, m_pfad);
             }
             basis = *frisch;
             e.neuGelesen = true;
@@ -368,6 +370,7 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
     e.ok = true;
     e.geschrieben = true;
     e.wiederAngelegt = weg;
+    e.pfad = m_pfad;
     emit geaendert();
     return e;
 }

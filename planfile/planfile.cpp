@@ -44,7 +44,8 @@ int MainWindow::gewaehlterIndex() const
     return ok && index >= 2 && index < anzahlDatensaetze ? index : -1;
 }
 
-bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &fehlerText)
+bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &fehlerText,
+                             const QString &leseText)
 {
     using F = PlanDokument::Fehler;
     if (e.neuGelesen)
@@ -61,7 +62,9 @@ bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &feh
     case F::Vorlage:
     case F::Schreiben:
     case F::Lesen:
-        Hinweis(text + "\n\n" + e.pfad + (e.grund.isEmpty() ? QString() : "\n" + e.grund), true);
+        Hinweis((e.fehler == F::Lesen && !leseText.isNull() ? leseText : text) + "\n\n" + e.pfad
+                    + (e.grund.isEmpty() ? QString() : "\n" + e.grund),
+                true);
         break;
     case F::ZuLang:
         Hinweis(txtTooLong + "\n\n" + e.pfad, true);

@@ -3,6 +3,7 @@
 #include "planfile/aenderungen.h"
 
 #include <QAction>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -40,6 +41,8 @@ void MainWindow::PlanNeuZeigen()
 {
     AuswahlVergessen();
     PlanAnzeigen();
+    // The form shows the plan's first medication.
+    listBox->setCurrentRow(0);
 }
 
 void MainWindow::Rueckgaengig()
@@ -57,7 +60,7 @@ void MainWindow::Zeitreise(int schritt)
     if (!tabelleHaeltPlan())
         return;
     const PlanDokument::Ergebnis e = schritt < 0 ? dokument.rueckgaengig() : dokument.wiederholen();
-    Ausgefuehrt(e, txtVerRestoreErr);
+    Ausgefuehrt(e, QString(), txtVerRestoreErr);
     if (e.ok || e.neuGelesen)
         PlanNeuZeigen();
 }
@@ -67,7 +70,7 @@ bool MainWindow::VersionWiederherstellen(const QString &versionPfad)
     if (!tabelleHaeltPlan())
         return false;
     const PlanDokument::Ergebnis e = dokument.wiederherstellen(versionPfad);
-    if (!Ausgefuehrt(e, txtVerRestoreErr))
+    if (!Ausgefuehrt(e, QString(), txtVerRestoreErr))
         return false;
     if (e.geschrieben)
         PlanNeuZeigen();

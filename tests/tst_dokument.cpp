@@ -353,7 +353,7 @@ private slots:
         QVERIFY(e.ok && e.wiederAngelegt);
         QCOMPARE(lesen(plan), mit({{2, "2;Neu;Erika;01.02.1950;0;0;;;;;;;"}}));
         // Replaced by garbage: refused, the garbage kept, undo brings the plan back.
-        QByteArray muell(60 * 3, '\n');
+        const QByteArray muell("\x7f""ELF\0\0binary", 11);
         schreiben(plan, muell);
         e = d->patientAendern({{Feld::Name, "Wieder"}});
         QCOMPARE(int(e.fehler), int(PlanDokument::Fehler::Muell));

@@ -23,17 +23,13 @@ void MainWindow::PatDatenFuellen()
     // Showing the plan's appointment switch is no change of it.
     const QSignalBlocker ja(radioJa);
     const QSignalBlocker nein(radioNein);
-    QDate termin;
-    bool sichtbar = false;
-    if (feld(1, 4) == QLatin1String("1")) {
-        radioJa->setChecked(true);
-        const quint32 zeit = static_cast<quint32>(feld(1, 5).toInt());
-        termin = QDate::fromString(ZeitZuDatum(zeit), "dd. MM. yyyy");
-        sichtbar = true;
-    } else {
-        radioNein->setChecked(true);
+    // Switched off, the day stays stored: "Yes" offers it again.
+    const qint32 zeit = feld(1, 5).toInt();
+    QDate termin = zeit > 0 ? QDate::fromString(ZeitZuDatum(quint32(zeit)), "dd. MM. yyyy") : heute;
+    const bool sichtbar = feld(1, 4) == QLatin1String("1");
+    (sichtbar ? radioJa : radioNein)->setChecked(true);
+    if (!sichtbar && !termin.isValid())
         termin = heute;
-    }
     dateArztTermin->setDate(termin);
     gezeigterTermin = dateArztTermin->date();
     dateArztTermin->setVisible(sichtbar);
