@@ -33,6 +33,7 @@ public:
 
 protected:
     bool eventFilter(QObject *objekt, QEvent *ereignis) override;
+    void closeEvent(QCloseEvent *ereignis) override;
 
     // Capacity of the record table: header line, patient record, 48 medications.
     static constexpr int maxDatensaetze = PlanDokument::maxDatensaetze;
@@ -181,6 +182,14 @@ private:
     bool formularHakenGeaendert = false; // the not-in-plan box was clicked
     QDate gezeigteGeburt; // the birth date as the plan held it at the last refill
     QDate gezeigterTermin; // the appointment day likewise
+    // Typed input not saved yet (views/offen.cpp)
+    bool FormularOffen() const;
+    bool PatientOffen() const;
+    bool TerminOffen() const;
+    void PatFelderMarkieren();
+    bool EingabenKlaeren(bool nurFormular = false);
+    void EingabenVerwerfen(bool nurFormular);
+    QString txtOffen, txtOffenSpeichern, txtOffenVerwerfen;
 
     QStringList spaltenUebersicht;
     QStringList spaltenVerordnungsplan;

@@ -63,6 +63,7 @@ void MainWindow::PlanAuffrischen()
         dateGeburt->setDate(geburt);
     if (terminGetippt)
         dateArztTermin->setDate(termin);
+    PatFelderMarkieren();
     UebersichtFuellen();
     VerordnungsplanFuellen();
 
@@ -114,6 +115,8 @@ void MainWindow::AuswahlVergessen()
 
 void MainWindow::DateiNeu()
 {
+    if (!EingabenKlaeren())
+        return;
     AuswahlVergessen();
     aktuelleDatei = standardPlan;
     DatenEinlesen(aktuelleDatei);
@@ -125,6 +128,8 @@ void MainWindow::DateiNeu()
 
 void MainWindow::Datei_Oeffnen()
 {
+    if (!EingabenKlaeren())
+        return;
     const QString name = QFileDialog::getOpenFileName(this, umlauteText(txtOpenf), dokumentePfad,
                                                       "(*.medat)");
     const QFileInfo info(name);
@@ -146,6 +151,10 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     const QFileInfo info(dateiListeOrdner + "/" + eing);
     if (eing.isEmpty() || dateiListeOrdner.isEmpty() || !info.isFile())
         return;
+    if (!EingabenKlaeren()) {
+        ListBoxDatFuellen();
+        return;
+    }
     AuswahlVergessen();
     dokumentePfad = info.absoluteFilePath();
     aktuelleDatei = info.absoluteFilePath();

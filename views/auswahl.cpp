@@ -37,6 +37,17 @@ void MainWindow::comboAuswahl(int eingang)
     // Nothing to load: a plan without medications or a row that is gone.
     if (k < 2 || k >= anzahlDatensaetze)
         return;
+    // A tab change keeps what is typed; choosing another medication asks.
+    const int jetzt = gewaehlterIndex();
+    if (FormularOffen() && k != jetzt) {
+        if (vomReiter)
+            return;
+        if ((vonListe || vonUebersicht) && !EingabenKlaeren(true)) {
+            const QSignalBlocker sperre(listBox);
+            listBox->setCurrentRow(jetzt - 2);
+            return;
+        }
+    }
 
     if (vonUebersicht)
         tabReiter->setCurrentIndex(2); // runs this slot nested for the tab change

@@ -35,6 +35,7 @@ void MainWindow::PatDatenFuellen()
     dateArztTermin->setVisible(sichtbar);
     butArztTermin->setText(txtSavedbutton);
     butArztTermin->setVisible(sichtbar);
+    PatFelderMarkieren();
 }
 
 void MainWindow::PatDatenAendern()
