@@ -35,6 +35,7 @@ protected:
     bool eventFilter(QObject *objekt, QEvent *ereignis) override;
     void closeEvent(QCloseEvent *ereignis) override;
 
+public:
     // Capacity of the record table: header line, patient record, 48 medications.
     static constexpr int maxDatensaetze = PlanDokument::maxDatensaetze;
     static constexpr int maxMedikamente = PlanDokument::maxMedikamente;

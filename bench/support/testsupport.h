@@ -44,14 +44,6 @@ struct TestZugang
     static QString txtReicht3(MainWindow &w) { return w.txtReicht3; }
     static QString txtWeekse(MainWindow &w) { return w.txtWeekse; }
     static QString txtLafi(MainWindow &w) { return w.txtLafi; }
-    static bool zeileAnhaengen(MainWindow &w, const QString &pfad, const QString &zeile)
-    {
-        return w.ZeileAnhaengen(pfad, zeile);
-    }
-    static bool tabelleSchreiben(MainWindow &w, const QString &pfad, int auslassen = -1)
-    {
-        return w.TabelleSchreiben(pfad, auslassen);
-    }
 
     // views tests
     static QString txtPats(MainWindow &w) { return w.txtPats; }
@@ -59,7 +51,6 @@ struct TestZugang
     static QString txtMedwahl(MainWindow &w) { return w.txtMedwahl; }
 
     // dialogs tests
-    static QString neueZeile(MainWindow &w) { return w.neueZeile; }
     static QString txtAbort(MainWindow &w) { return w.txtAbort; }
     static QString txtDelmed(MainWindow &w) { return w.txtDelmed; }
     static QString txtNeuTitle(MainWindow &w) { return w.txtNeuTitle; }
