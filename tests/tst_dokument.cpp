@@ -56,7 +56,7 @@ void schreiben(const QString &pfad, const QByteArray &bytes)
 {
     QFile f(pfad);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
+    QCOMPARE(qint64(f.write(bytes)), qint64(bytes.size()));
 }
 
 Op patient(int feld, const QString &wert)
@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(d->letzterStand(), erwartet);
         QCOMPARE(e.index, index);
         QCOMPARE(e.geschrieben, erwartet != muster);
-        QCOMPARE(geaendert.size(), erwartet != muster ? 1 : 0);
+        QCOMPARE(int(geaendert.size()), erwartet != muster ? 1 : 0);
         // The state before is one undo away.
         QCOMPARE(d->kannRueckgaengig(), erwartet != muster);
     }
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(lesen(plan), erwartet);
         QCOMPARE(b.tabelle().datensaetze, planLesen(erwartet)->datensaetze);
         // What b had seen and what a wrote are both kept.
-        QCOMPARE(Versionsspeicher(plan).versionen().size(), e.ok ? 2 : 1);
+        QCOMPARE(int(Versionsspeicher(plan).versionen().size()), e.ok ? 2 : 1);
     }
 
     // Each failure of the write path leaves the plan's bytes whole and says so.
@@ -341,7 +341,7 @@ private slots:
             QCOMPARE(int(e.fehler), int(PlanDokument::Fehler::PlanDatei));
         else
             QCOMPARE(lesen(ziel), QByteArray("EXPORT"));
-        QCOMPARE(Versionsspeicher(plan).versionen().size(), 0);
+        QCOMPARE(int(Versionsspeicher(plan).versionen().size()), 0);
     }
 
     void geloeschtUndMuell()
