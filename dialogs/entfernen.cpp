@@ -55,8 +55,9 @@ void MainWindow::butEntfernen_clicked()
                                        {190, 140, 140, 30});
         entfernen->setDefault(true);
         entfernen->setFocus();
-        connect(entfernen, &QPushButton::clicked, this, &MainWindow::DatensatzLoeschen);
+        // Closed first, so a message of the removal never opens over it.
         connect(entfernen, &QPushButton::clicked, &dialog, &QDialog::close);
+        connect(entfernen, &QPushButton::clicked, this, &MainWindow::DatensatzLoeschen);
         connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
     } else {
         QLabel *letztes = mittigesLabel(&dialog, "entfernenLetztes", txtLafi, {40, 30, 300, 60});

@@ -515,22 +515,25 @@ PlanDokument::Ergebnis PlanDokument::exportSchreiben(const QString &ziel, const 
 
 bool PlanDokument::kannRueckgaengig() const
 {
-    if (!haeltPlan() || istVorlage(m_pfad) || m_undoGesperrt)
-        return false;
-    const Versionsspeicher speicher(m_pfad);
-    const auto liste = speicher.versionen();
-    const int pos = speicher.position(liste, m_stand);
-    return Versionsspeicher::ziel(liste, pos, -1, m_stand) >= 0;
+    return zielDa(-1);
 }
 
 bool PlanDokument::kannWiederholen() const
+{
+    return zielDa(1);
+}
+
+// Whether undo (-1) or redo (+1) has a state to go to.
+bool PlanDokument::zielDa(int schritt) const
 {
     if (!haeltPlan() || istVorlage(m_pfad) || m_undoGesperrt)
         return false;
     const Versionsspeicher speicher(m_pfad);
     const auto liste = speicher.versionen();
     const int pos = speicher.position(liste, m_stand);
-    return pos < liste.size() && Versionsspeicher::ziel(liste, pos, 1, m_stand) >= 0;
+    if (schritt > 0 && pos >= liste.size())
+        return false;
+    return Versionsspeicher::ziel(liste, pos, schritt, m_stand) >= 0;
 }
 
 PlanDokument::Ergebnis PlanDokument::zeitreise(int schritt)

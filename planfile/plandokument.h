@@ -160,6 +160,7 @@ signals:
 
 private:
     Ergebnis zeitreise(int schritt);
+    bool zielDa(int schritt) const;
     bool versionBehalten(const QString &plan, const QByteArray &bytes, Ergebnis &e);
     bool fremdeAenderungBehalten(const QByteArray &aufPlatte, Ergebnis &e);
     bool schreiben(const QString &pfad, const QByteArray &bytes, Ergebnis &e);

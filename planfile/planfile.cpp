@@ -54,7 +54,6 @@ bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &feh
     const QString text = fehlerText.isNull() ? txtWriteErr : fehlerText;
     switch (e.fehler) {
     case F::Keiner:
-        break;
     case F::KeinPlan:
     case F::NichtsDa:
     case F::Letztes:
