@@ -366,7 +366,9 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
         s.neuGelesen = e.neuGelesen;
         return s;
     }
-    uebernehmen(bytes);
+    // The compacted records, as the file now holds them.
+    m_tabelle = neu;
+    m_stand = bytes;
     e.ok = true;
     e.geschrieben = true;
     e.wiederAngelegt = weg;
@@ -487,7 +489,8 @@ PlanDokument::Ergebnis PlanDokument::speichernUnter(const QString &ziel, const P
     if (!schreiben(ziel, bytes, e))
         return e;
     m_pfad = QFileInfo(ziel).absoluteFilePath();
-    uebernehmen(bytes);
+    m_tabelle = t;
+    m_stand = bytes;
     e.ok = true;
     e.geschrieben = true;
     emit geaendert();
