@@ -346,8 +346,11 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
     const QByteArray bytes = neu.text();
     e.index = ziel;
     if (!weg && bytes == aufPlatte) {
-        // Nothing to write: the file already holds this.
-        neuGelesenZeigen();
+        // Nothing to write: the file already holds these records.
+        m_tabelle = neu;
+        m_stand = aufPlatte;
+        if (e.neuGelesen)
+            emit geaendert();
         e.ok = true;
         return e;
     }
