@@ -211,9 +211,9 @@ PlanDokument::Ergebnis PlanDokument::laden(const QString &pfad)
         if (rest.match(name).hasMatch() && !istVorlage(absolut))
             QFile::remove(ordner.filePath(name));
     }
+    // The opener shows the plan: a new file is no change of the plan.
     Ergebnis e;
     e.ok = true;
-    emit geaendert();
     return e;
 }
 
