@@ -103,9 +103,11 @@ private:
     QByteArray tabellenText(int auslassen = -1) const;
     bool TabelleSchreiben(const QString &pfad, int auslassen = -1);
     bool ZeileAnhaengen(const QString &pfad, const QString &zeile);
-    // fehlerText: the message shown on failure (default: the plan-file one)
+    // fehlerText: the message shown on failure (default: the plan-file one);
+    // vorbild: the plan a file made from it (an export, a PDF) must not be
+    // more readable than (default: none, `pfad` is a plan)
     bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
-                        const QString &fehlerText = QString());
+                        const QString &fehlerText = QString(), const QString &vorbild = QString());
     void PlanAnzeigen();
     // Templates are never written: before the first change of one, the plan
     // gets a file of the user's own. False when the user cancelled.
@@ -259,10 +261,13 @@ private:
     QByteArray letzterStand; // the plan's bytes as last read or written
     QString undoGesperrtFuer; // plan whose last change could not be kept
     QStringList versionFehlerGemeldet;
+    QStringList versionAusweichGemeldet; // plans whose versions went to the fallback folder
     class QAction *aktionUndo = nullptr;
     class QAction *aktionRedo = nullptr;
     QString txtMenu5, txtMenu51, txtMenu52, txtMenu53;
-    QString txtVerReload, txtVerGone, txtVerErr, txtVerRestoreErr;
+    QString txtVerReload, txtVerGone, txtVerErr, txtVerRestoreErr, txtVerFallback;
+    // Privacy and limits: a plan file too large to open, a language file that cannot be read
+    QString txtTooBig, txtLangErr;
     QString txtHisTitle, txtHisTime, txtHisChange, txtHisRestore, txtHisClose, txtHisEmpty,
         txtHisList, txtHisStock, txtHisAdded, txtHisRemoved, txtHisChanged, txtHisOrder,
         txtHisPatient, txtHisAppt, txtHisNoAppt, txtHisSame, txtHisOther;

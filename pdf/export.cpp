@@ -67,7 +67,7 @@ void MainWindow::ErinnerungenExportieren()
     DateiSchreiben(pfad,
                    kalenderDatei(ereignisse, naechsteKalenderSequenz(),
                                  QDateTime::currentDateTimeUtc()),
-                   txtExportErr);
+                   txtExportErr, aktuelleDatei);
 }
 
 void MainWindow::TabelleExportieren()
@@ -79,5 +79,5 @@ void MainWindow::TabelleExportieren()
     QList<QStringList> zeilen{{txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtPackungen}};
     for (int i = 2; i < anzahlDatensaetze; ++i)
         zeilen << uebersichtCsvZeile(datensaetze[i], datensaetze[1], jetztSek);
-    DateiSchreiben(pfad, csvDatei(zeilen, {2, 3, 4, 5}), txtExportErr);
+    DateiSchreiben(pfad, csvDatei(zeilen, {2, 3, 4, 5}), txtExportErr, aktuelleDatei);
 }

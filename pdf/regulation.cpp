@@ -61,6 +61,6 @@ void MainWindow::print_regulation()
 
     pdf.fusszeile(letzteOben, pdfFusstext(txtTab2, jetztSek));
     // An old document of that name stays intact when the new one cannot be written.
-    if (DateiSchreiben(pfad, pdf.beenden(), txtPdfErr))
+    if (DateiSchreiben(pfad, pdf.beenden(), txtPdfErr, aktuelleDatei))
         pdfZeigen(pfad);
 }

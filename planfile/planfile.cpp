@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
 #include "planfile/datensatz.h"
+#include "planfile/planlesen.h"
 #include "planfile/sicherschreiben.h"
 
 #include <QFile>
@@ -18,13 +19,14 @@ void MainWindow::DatenEinlesen(QString fileDatei)
             && QFileInfo(fileDatei).absoluteFilePath() == tabellenDatei)
             tabellenDatei.clear();
     };
-    QFile datei(fileDatei);
-    if (!datei.open(QIODevice::ReadOnly))
+    // A file past the limit is refused before it is read, not read whole first.
+    bool zuGross = false;
+    const QByteArray roh = planDateiLesen(fileDatei, nullptr, &zuGross);
+    if (roh.isNull()) {
+        if (zuGross)
+            Hinweis(txtTooBig + "\n\n" + fileDatei, true);
         return fehlgeschlagen();
-    const QByteArray roh = datei.readAll();
-    if (datei.error() != QFileDevice::NoError)
-        return fehlgeschlagen();
-    datei.close();
+    }
     // What a text-mode read gives; the raw bytes tell later whether the file changed.
     QByteArray bytes = roh;
     bytes.replace("\r", "");
@@ -128,7 +130,7 @@ bool MainWindow::ZeileAnhaengen(const QString &pfad, const QString &zeile)
 }
 
 bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
-                                const QString &fehlerText)
+                                const QString &fehlerText, const QString &vorbild)
 {
     // Written to a temporary file and renamed over the plan, so a crash or a
     // full disk never leaves half a plan.
@@ -138,7 +140,8 @@ bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
         return false;
     }
     QString grund;
-    const bool ok = sicherSchreiben(pfad, inhalt, &grund);
+    const bool ok = vorbild.isNull() ? sicherSchreiben(pfad, inhalt, &grund)
+                                     : sicherSchreibenWie(pfad, inhalt, vorbild, &grund);
     if (ok)
         PlanGeschrieben(pfad, inhalt);
     if (!ok) {

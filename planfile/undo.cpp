@@ -3,7 +3,7 @@
 #include "planfile/aenderungen.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
-#include "planfile/sicherschreiben.h"
+#include "planfile/planlesen.h"
 #include "planfile/versionen.h"
 #include "views/prognose.h"
 
@@ -21,29 +21,11 @@
 
 namespace {
 
-const Versionsspeicher::Schreiber schreiber = [](const QString &pfad, const QByteArray &inhalt,
-                                                 QString *fehler) {
-    return sicherSchreiben(pfad, inhalt, fehler);
-};
-
-// The bytes of a file, or a null array (with the reason) when it cannot be read.
-QByteArray dateiInhalt(const QString &pfad, QString *fehler = nullptr)
+// The bytes of a file, or a null array (with the reason) when it cannot be
+// read or is larger than a plan may be.
+QByteArray dateiInhalt(const QString &pfad, QString *fehler = nullptr, bool *zuGross = nullptr)
 {
-    QFile datei(pfad);
-    if (!datei.open(QIODevice::ReadOnly)) {
-        if (fehler)
-            *fehler = datei.errorString();
-        return QByteArray();
-    }
-    QByteArray bytes = datei.readAll();
-    if (datei.error() != QFileDevice::NoError) {
-        if (fehler)
-            *fehler = datei.errorString();
-        return QByteArray();
-    }
-    if (bytes.isNull())
-        bytes = QByteArray("");
-    return bytes;
+    return planDateiLesen(pfad, fehler, zuGross);
 }
 
 bool gleicherPfad(const QString &a, const QString &b)
@@ -81,7 +63,13 @@ bool MainWindow::AenderungBeginnen(int *medIndex, bool patientFelder)
     // A template is never written: the plan first gets a file of its own.
     if (!VorlageAblegen() || !tabelleHaeltPlan())
         return false;
-    const QByteArray aufPlatte = dateiInhalt(aktuelleDatei);
+    bool zuGross = false;
+    const QByteArray aufPlatte = dateiInhalt(aktuelleDatei, nullptr, &zuGross);
+    if (zuGross) {
+        // Grown past the limit outside: refused as on opening, never written over.
+        PlanNeuZeigen();
+        return false;
+    }
     if (aufPlatte.isNull())
         return true; // the command's own write says what is wrong
     if (FremdeAenderungBehalten(aufPlatte))
@@ -167,18 +155,23 @@ bool MainWindow::VersionBehalten(const QString &plan, const QByteArray &bytes)
         return true;
     const QString pfad = QFileInfo(plan).absoluteFilePath();
     QString grund;
-    const auto ergebnis = Versionsspeicher(plan).behalten(bytes, schreiber, &grund);
+    Versionsspeicher speicher(plan);
+    const auto ergebnis = speicher.behalten(bytes, {}, &grund);
     const bool aktuell = gleicherPfad(plan, aktuelleDatei);
     if (ergebnis != Versionsspeicher::Ergebnis::Fehler) {
         if (aktuell)
             undoGesperrtFuer.clear();
+        if (speicher.ausweichOrdner() && !versionAusweichGemeldet.contains(pfad)) {
+            versionAusweichGemeldet.append(pfad);
+            Hinweis(txtVerFallback + "\n\n" + speicher.ordner(), true);
+        }
         return true;
     }
     if (aktuell)
         undoGesperrtFuer = pfad;
     if (!versionFehlerGemeldet.contains(pfad)) {
         versionFehlerGemeldet.append(pfad);
-        Hinweis(txtVerErr + "\n\n" + Versionsspeicher(plan).ordner() + "\n" + grund, true);
+        Hinweis(txtVerErr + "\n\n" + speicher.ordner() + "\n" + grund, true);
     }
     UndoZustandAktualisieren();
     return false;
