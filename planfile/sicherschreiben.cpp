@@ -36,6 +36,8 @@ bool schreiben(const QString &pfad, const QByteArray &inhalt, QString *fehler, i
         // A file system without permissions (FAT) refuses; it has none to widen.
         (void)::fchmod(datei.handle(), mode_t(modus));
     }
+#else
+    Q_UNUSED(hoechstens);
 #endif
     if (ok) {
         ok = datei.write(inhalt) == inhalt.size() && datei.flush()
