@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
+#include "planfile/sicherschreiben.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -62,6 +63,9 @@ MainWindow::MainWindow(QWidget *parent)
         pfade.setValue("letzteDatei", standardPlan);
         pfade.endGroup();
     }
+    // The settings name the plan's path: the user's alone, also when an
+    // earlier version left them readable by others.
+    einstellungenSchuetzen(einstellungen);
 
     datenPfad = einstellungen + "/data/";
 

@@ -295,7 +295,9 @@ private:
     class QAction *aktionRedo = nullptr;
     QString txtMenu5, txtMenu51, txtMenu52, txtMenu53;
     QString txtVerReload, txtVerGone, txtVerErr, txtVerRestoreErr, txtVerGeloescht, txtVerMuell,
-        txtVerFrage, txtExportPlan, txtOhneUndo;
+        txtVerFrage, txtExportPlan, txtOhneUndo, txtVerFallback;
+    // Privacy and limits: a plan file too large to open, a language file that cannot be read
+    QString txtTooBig, txtLangErr;
     QString txtHisTitle, txtHisTime, txtHisChange, txtHisRestore, txtHisClose, txtHisEmpty,
         txtHisList, txtHisStock, txtHisAdded, txtHisRemoved, txtHisChanged, txtHisOrder,
         txtHisPatient, txtHisAppt, txtHisNoAppt, txtHisSame, txtHisOther;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "planfile/aenderungen.h"
+#include "planfile/planlesen.h"
 #include "planfile/versionen.h"
 
 #include <QDialog>

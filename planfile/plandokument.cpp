@@ -83,36 +83,6 @@ std::optional<Plantabelle> planLesen(const QByteArray &bytes, bool *zuLang)
     return t;
 }
 
-qint64 PlanDokument::groessteDatei()
-{
-    return Versionsspeicher::maxGroesse;
-}
-
-QByteArray planDateiLesen(const QString &pfad, QString *fehler)
-{
-    QFile datei(pfad);
-    if (!datei.open(QIODevice::ReadOnly)) {
-        if (fehler)
-            *fehler = datei.errorString();
-        return QByteArray();
-    }
-    // Never more than the limit into memory, however large the file.
-    QByteArray bytes = datei.read(PlanDokument::groessteDatei() + 1);
-    if (datei.error() != QFileDevice::NoError) {
-        if (fehler)
-            *fehler = datei.errorString();
-        return QByteArray();
-    }
-    if (bytes.size() > PlanDokument::groessteDatei()) {
-        if (fehler)
-            *fehler = QFile::tr("File too large");
-        return QByteArray();
-    }
-    if (bytes.isNull())
-        bytes = QByteArray("");
-    return bytes;
-}
-
 bool PlanDokument::gleicherPfad(const QString &a, const QString &b)
 {
     return !a.isEmpty() && !b.isEmpty()
@@ -121,9 +91,6 @@ bool PlanDokument::gleicherPfad(const QString &a, const QString &b)
 
 PlanDokument::PlanDokument(QObject *parent)
     : QObject(parent)
-    , m_schreiber([](const QString &pfad, const QByteArray &inhalt, QString *fehler) {
-        return sicherSchreiben(pfad, inhalt, fehler);
-    })
 {
 }
 
@@ -191,9 +158,10 @@ PlanDokument::Ergebnis PlanDokument::laden(const QString &pfad)
         return fehlschlag(f, pfad, grund);
     };
     QString grund;
-    const QByteArray roh = planDateiLesen(pfad, &grund);
+    bool zuGross = false;
+    const QByteArray roh = planDateiLesen(pfad, &grund, &zuGross);
     if (roh.isNull())
-        return gescheitert(Fehler::Lesen, grund);
+        return gescheitert(zuGross ? Fehler::ZuGross : Fehler::Lesen, grund);
     bool zuLang = false;
     const auto tabelle = planLesen(roh, &zuLang);
     if (!tabelle)
@@ -229,19 +197,21 @@ bool PlanDokument::versionBehalten(const QString &plan, const QByteArray &bytes,
     if (istVorlage(plan))
         return true;
     QString grund;
-    const auto ergebnis = Versionsspeicher(plan).behalten(
-        bytes,
-        [this](const QString &pfad, const QByteArray &inhalt, QString *fehler) {
-            return m_schreiber(pfad, inhalt, fehler);
-        },
-        &grund);
+    // Without a writer of the tests' the store creates its files itself, exclusively.
+    Versionsspeicher speicher(plan);
+    const auto ergebnis = speicher.behalten(bytes, m_schreiber, &grund);
     const bool aktuell = gleicherPfad(plan, m_pfad);
+    const QString ordner = speicher.ordner();
     if (ergebnis != Versionsspeicher::Ergebnis::Fehler) {
         if (aktuell)
             m_undoGesperrt = false;
+        const QString absolut = QFileInfo(plan).absoluteFilePath();
+        if (speicher.ausweichOrdner() && !m_ausweichGemeldet.contains(absolut)) {
+            m_ausweichGemeldet.append(absolut);
+            e.ausweichOrdner = ordner;
+        }
         return true;
     }
-    const QString ordner = Versionsspeicher(plan).ordner();
     // Asked once: the answer holds for this plan until a version can be kept.
     if ((aktuell && m_undoGesperrt) || (m_ohneUndo && m_ohneUndo(ordner, grund))) {
         if (aktuell)
@@ -261,14 +231,18 @@ bool PlanDokument::fremdeAenderungBehalten(const QByteArray &aufPlatte, Ergebnis
     return versionBehalten(m_pfad, m_stand, e);
 }
 
-bool PlanDokument::schreiben(const QString &pfad, const QByteArray &bytes, Ergebnis &e)
+bool PlanDokument::schreiben(const QString &pfad, const QByteArray &bytes, Ergebnis &e,
+                             const QString &vorbild)
 {
     if (istVorlage(pfad)) {
         e = fehlschlag(Fehler::Vorlage, pfad);
         return false;
     }
     QString grund;
-    if (!m_schreiber(pfad, bytes, &grund)) {
+    const bool ok = m_schreiber           ? m_schreiber(pfad, bytes, &grund)
+                    : vorbild.isEmpty() ? sicherSchreiben(pfad, bytes, &grund)
+                                        : sicherSchreibenWie(pfad, bytes, vorbild, &grund);
+    if (!ok) {
         e = fehlschlag(Fehler::Schreiben, pfad, grund);
         return false;
     }
@@ -297,9 +271,10 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
     Plantabelle basis = m_tabelle;
     if (!weg) {
         QString grund;
-        aufPlatte = planDateiLesen(m_pfad, &grund);
+        bool zuGross = false;
+        aufPlatte = planDateiLesen(m_pfad, &grund, &zuGross);
         if (aufPlatte.isNull())
-            return fehlschlag(Fehler::Lesen, m_pfad, grund);
+            return fehlschlag(zuGross ? Fehler::ZuGross : Fehler::Lesen, m_pfad, grund);
         if (aufPlatte != m_stand) {
             // Changed behind the document's back: the change applies to the
             // plan as it is now.
@@ -312,7 +287,9 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
                 // the plan back; nothing is written over it.
                 Ergebnis egal;
                 versionBehalten(m_pfad, aufPlatte, egal);
-                return fehlschlag(zuLang ? Fehler::ZuLang : Fehler::Muell, m_pfad);
+                Ergebnis f = fehlschlag(zuLang ? Fehler::ZuLang : Fehler::Muell, m_pfad);
+                f.ausweichOrdner = egal.ausweichOrdner;
+                return f;
             }
             basis = *frisch;
             e.neuGelesen = true;
@@ -361,6 +338,7 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
             v.neuGelesen = e.neuGelesen;
             return v;
         }
+        e.ausweichOrdner = v.ausweichOrdner;
     }
     Versionsspeicher(m_pfad).standLoeschen(); // a new change drops the redo steps
     Ergebnis s;
@@ -513,7 +491,7 @@ PlanDokument::Ergebnis PlanDokument::exportSchreiben(const QString &ziel, const 
     if (istPlanDatei(ziel))
         return fehlschlag(Fehler::PlanDatei, ziel);
     Ergebnis e;
-    if (!schreiben(ziel, bytes, e))
+    if (!schreiben(ziel, bytes, e, m_pfad))
         return e;
     e.ok = true;
     return e;

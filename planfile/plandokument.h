@@ -2,6 +2,8 @@
 #ifndef TABLORA_PLANDOKUMENT_H
 #define TABLORA_PLANDOKUMENT_H
 
+#include "planfile/planlesen.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -77,6 +79,7 @@ public:
         Vorlage,    // a shipped template is never written
         Lesen,      // the file cannot be read
         ZuLang,     // more lines than a plan holds
+        ZuGross,    // larger than a plan file may be; not read
         Muell,      // the file on disk holds no plan any more
         Weg,        // what the change was meant for is no longer in the plan
         Voll,       // 48 medications already
@@ -97,6 +100,9 @@ public:
         bool wiederAngelegt = false; // the file had been deleted and was written anew
         bool geschrieben = false;  // the file's bytes changed
         int index = -1;            // record of the medication acted on, after the change
+        // Set the first time this plan's versions go to the folder in the
+        // settings folder, the one beside the plan not being fit for use.
+        QString ausweichOrdner;
     };
 
     explicit PlanDokument(QObject *parent = nullptr);
@@ -150,8 +156,6 @@ public:
     // The file as it is on disk now (for the history), else the last state seen.
     QByteArray aufPlatte() const;
 
-    // The plan file's size limit: larger files are refused unread.
-    static qint64 groessteDatei();
     static bool gleicherPfad(const QString &a, const QString &b);
 
 signals:
@@ -163,12 +167,15 @@ private:
     bool zielDa(int schritt) const;
     bool versionBehalten(const QString &plan, const QByteArray &bytes, Ergebnis &e);
     bool fremdeAenderungBehalten(const QByteArray &aufPlatte, Ergebnis &e);
-    bool schreiben(const QString &pfad, const QByteArray &bytes, Ergebnis &e);
+    // vorbild: the plan a file made from it must be no more readable than
+    bool schreiben(const QString &pfad, const QByteArray &bytes, Ergebnis &e,
+                   const QString &vorbild = QString());
     void uebernehmen(const QByteArray &bytes);
     static Ergebnis fehlschlag(Fehler f, const QString &pfad = QString(),
                                const QString &grund = QString());
 
-    Schreiber m_schreiber;
+    Schreiber m_schreiber; // set only by tests
+    QStringList m_ausweichGemeldet; // plans whose fallback folder was reported
     OhneUndoFrage m_ohneUndo;
     QStringList m_vorlagen;
     QString m_pfad; // absolute path of the file the table was read from
@@ -176,9 +183,5 @@ private:
     QByteArray m_stand; // the file's bytes as last read or written
     bool m_undoGesperrt = false; // a change went through without its version
 };
-
-// The bytes of a file, or a null array (with the reason) when it cannot be
-// read or is larger than the plan file's limit.
-QByteArray planDateiLesen(const QString &pfad, QString *fehler = nullptr);
 
 #endif

@@ -15,6 +15,8 @@ void MainWindow::DatenEinlesen(QString fileDatei)
     const PlanDokument::Ergebnis e = dokument.laden(fileDatei);
     if (e.fehler == PlanDokument::Fehler::ZuLang)
         Hinweis(txtTooLong + "\n\n" + fileDatei, true);
+    else if (e.fehler == PlanDokument::Fehler::ZuGross)
+        Hinweis(txtTooBig + "\n\n" + fileDatei, true);
     if (!e.ok)
         return;
     UndoZustandAktualisieren();
@@ -68,6 +70,9 @@ bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &feh
     case F::ZuLang:
         Hinweis(txtTooLong + "\n\n" + e.pfad, true);
         break;
+    case F::ZuGross:
+        Hinweis(txtTooBig + "\n\n" + e.pfad, true);
+        break;
     case F::Muell:
         Hinweis(txtVerMuell + "\n\n" + e.pfad, true);
         break;
@@ -83,6 +88,8 @@ bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &feh
         Hinweis(txtExportPlan + "\n\n" + e.pfad, true);
         break;
     }
+    if (!e.ausweichOrdner.isEmpty())
+        Hinweis(txtVerFallback + "\n\n" + e.ausweichOrdner, true);
     if (e.ok && e.wiederAngelegt)
         Hinweis(txtVerGeloescht + "\n\n" + e.pfad);
     return e.ok;

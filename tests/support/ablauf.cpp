@@ -664,7 +664,7 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return QFile::remove(pfad(name)) || QDir(pfad(name)).removeRecursively();
     if (befehl == "tmpfs") {
         QDir().mkpath(pfad(name));
-        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest, "tmpfs", pfad(name)}))
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest + ",mode=0700", "tmpfs", pfad(name)}))
         {
             QTest::qSkip("tmpfs needs root", __FILE__, __LINE__);
             return false;
