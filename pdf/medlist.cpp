@@ -18,7 +18,6 @@ void MainWindow::print_medlist()
     if (pfad.isEmpty())
         return;
     const quint32 jetztSek = jetztUnix();
-    const qint32 terminZeit = feld(1, 5).toInt();
 
     PdfDokument pdf;
     QPainter &maler = pdf.maler();
@@ -67,10 +66,12 @@ void MainWindow::print_medlist()
         const QRect datum(7600, y, 1500, zeilenHoehe);
         if (p.verbrauch) {
             pdf.zelleEingepasst(wochen, QString::number(p.wochen, 'f', 1) + "  " + txtWeekse);
-            if (p.wochen < 4.0f)
-                maler.fillRect(datum, Qt::yellow);
-            if (p.leerZeit < terminZeit)
+            // The colours of the overview.
+            const Warnung w = warnung(p, datensaetze[1]);
+            if (w.rot())
                 maler.fillRect(datum, Qt::red);
+            else if (w.gelb())
+                maler.fillRect(datum, Qt::yellow);
             pdf.zelleEingepasst(datum, datumText(p.leerZeit));
         } else {
             maler.drawRect(wochen);

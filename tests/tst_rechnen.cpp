@@ -80,6 +80,17 @@ const QMap<QString, Funktion> &funktionen()
              const quint32 jetzt = jetztUnix();
              return QString::number(packungenFuer(r, prognose(r, jetzt), jetzt, patient));
          }},
+        {"warnung", [](const QStringList &a) {
+             const Warnung w = warnung(prognose(a[0].split(';'), jetztUnix()), a[1].split(';'));
+             QStringList n{w.rot() ? "rot" : w.gelb() ? "gelb" : "-"};
+             if (w.aufgebraucht)
+                 n << "aufgebraucht";
+             if (w.vorTermin)
+                 n << "vorTermin";
+             if (w.knapp)
+                 n << "knapp";
+             return n.join(' ');
+         }},
         {"dekodieren", [](const QStringList &a) { return planTextDekodieren(Ablauf::bytes(a[0])); }},
         {"zeilen", [](const QStringList &a) { return planZeilen(a[0]).join('|'); }},
         {"endung", [](const QStringList &a) { return mitEndung(a[0], a[1]); }},

@@ -129,6 +129,17 @@ QDate terminTag(const QStringList &patient)
     return lokalerTag(feldVon(patient, 5).toInt());
 }
 
+Warnung warnung(const Prognose &p, const QStringList &patient)
+{
+    Warnung w;
+    if (!p.verbrauch)
+        return w;
+    w.aufgebraucht = p.aufgebraucht();
+    w.vorTermin = feldVon(patient, 4).toInt() == 1 && p.leerZeit < feldVon(patient, 5).toInt();
+    w.knapp = p.wochen < 4.0f;
+    return w;
+}
+
 QString wochenText(float wochen)
 {
     return QString::number(wochen, 'f', 1);
