@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
+#include "i18n/sprachform.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -147,7 +148,7 @@ MainWindow::MainWindow(QWidget *parent)
     // line moves them to its left end.
     labDatum->setContentsMargins(0, 0, 6, 0);
 
-    jetztText = jetzt.toString("dd.MM.yyyy - hh:mm:ss");
+    jetztText = zeitpunktText(jetzt);
 
     tabelleVerordnungsplan = new QTableWidget(seite2);
     tabelleVerordnungsplan->setObjectName("tabelleVerordnungsplan");

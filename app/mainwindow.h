@@ -85,6 +85,7 @@ private:
     // Text helpers
     QString ZeitZuDatum(quint32 zeit);
     QString DosisText(float dosis);
+    QString geburtsTagText() const; // the stored birth date in the language's form
     QString zahlText(QString text);
     QString freiText(QString text);
     QString umlauteText(QString text);
@@ -114,6 +115,7 @@ private:
     QString speicherDateiErfragen(const QString &titel, const QString &start,
                                   const QString &filter, const QString &endung);
     void AuswahlVergessen();
+    void FormularFreigeben();
     void setzeFensterTitel();
 
     // Shared dialogs

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qtkompat.h"
+#include "i18n/sprachform.h"
 
 #include <QDateEdit>
 #include <QGuiApplication>
@@ -74,6 +75,7 @@ void iniUtf8(QSettings &datei)
 
 void datumsFeld(QDateEdit *feld)
 {
+    feld->setDisplayFormat(datumsFeldFormat());
 #if QT_VERSION < QT_VERSION_CHECK(6, 7, 0)
     feld->setTimeSpec(Qt::UTC);
 #else

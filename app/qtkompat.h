@@ -34,8 +34,10 @@ QString windows1252Text(const QByteArray &bytes);
 // Latin-1 and writes \x escapes unless told. Call right after construction.
 void iniUtf8(QSettings &datei);
 
-// A date field that holds every calendar day: in local time Qt 5 cannot
-// show a day whose midnight a clock change skips, and turns it into the day before.
+// Every date field of the program is set up here: it holds every calendar
+// day (in local time Qt 5 cannot show a day whose midnight a clock change
+// skips, and turns it into the day before), in the language's numeric form
+// (the locale's long month names would not fit the fields).
 void datumsFeld(QDateEdit *feld);
 
 // Before the application object exists: scale to the screen's density, by

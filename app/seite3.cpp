@@ -86,8 +86,6 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     editName->setGeometry(100, 10, 200, 20);
     editVorname->setGeometry(100, 40, 200, 20);
     dateGeburt->setGeometry(100, 70, 100, 20);
-    // The locale's long month names do not fit the 100 pixels.
-    dateGeburt->setDisplayFormat("dd.MM.yyyy");
     for (QWidget *w : {static_cast<QWidget *>(editName), static_cast<QWidget *>(editVorname),
                        static_cast<QWidget *>(dateGeburt)})
         w->setStyleSheet(feldStil);
@@ -111,7 +109,6 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     dateArztTermin->setObjectName("dateArztTermin");
     datumsFeld(dateArztTermin);
     dateArztTermin->setGeometry(110, 70, 100, 20);
-    dateArztTermin->setDisplayFormat("dd.MM.yyyy");
     // The plan stores the day as signed 32-bit Unix seconds: no later day fits.
     dateArztTermin->setDateRange(QDate(1970, 1, 2), QDate(2038, 1, 18));
     dateArztTermin->setStyleSheet("background-color:white;");
@@ -262,6 +259,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     connect(butAenderungSpeichern, &QPushButton::clicked, this,
             &MainWindow::Aenderung_Speichern);
     connect(butEntfernen, &QPushButton::clicked, this, &MainWindow::butEntfernen_clicked);
+
+    FormularFreigeben();
 
     // Tab order follows the reading order of the page.
     QList<QWidget *> reihenfolge = {editName, editVorname, dateGeburt, butPatSpeichern,

@@ -53,8 +53,9 @@ void MainWindow::butEntfernen_clicked()
         QPushButton *entfernen = knopf(&dialog, "entfernenJa", txtDelmed, {50, 140, 140, 30});
         QPushButton *abbrechen = knopf(&dialog, "entfernenAbbrechen", txtAbort,
                                        {190, 140, 140, 30});
-        entfernen->setDefault(true);
-        entfernen->setFocus();
+        // Return never removes: it takes the safe answer.
+        abbrechen->setDefault(true);
+        abbrechen->setFocus();
         connect(entfernen, &QPushButton::clicked, this, &MainWindow::DatensatzLoeschen);
         connect(entfernen, &QPushButton::clicked, &dialog, &QDialog::close);
         connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);

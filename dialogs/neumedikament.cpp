@@ -78,7 +78,6 @@ void MainWindow::butMedNeu_clicked()
     neuDatum->setObjectName("neuDatum");
     datumsFeld(neuDatum);
     neuDatum->setGeometry(125, 85, 100, 20);
-    neuDatum->setDisplayFormat("dd.MM.yyyy");
     // The plan stores the date as signed 32-bit Unix seconds; outside this
     // range it would read back as 0 and the whole stock would count as used.
     neuDatum->setDateRange(QDate(1970, 1, 2), QDate(2038, 1, 18));

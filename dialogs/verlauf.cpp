@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/sprachform.h"
 #include "planfile/aenderungen.h"
 #include "planfile/versionen.h"
 
@@ -49,7 +50,7 @@ void MainWindow::VerlaufZeigen()
     tabelle->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int i = 0; i < eintraege.size(); ++i) {
         const VerlaufEintrag &e = eintraege.at(i);
-        auto *zeit = new QTableWidgetItem(e.zeit.toLocalTime().toString("dd.MM.yyyy  hh:mm:ss"));
+        auto *zeit = new QTableWidgetItem(zeitpunktText(e.zeit.toLocalTime(), QStringLiteral("  ")));
         zeit->setData(Qt::UserRole, e.pfad);
         tabelle->setItem(i, 0, zeit);
         auto *text = new QTableWidgetItem(e.text);

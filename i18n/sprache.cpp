@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
+#include "i18n/sprachform.h"
 
 #include <QSettings>
 
@@ -155,6 +156,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Apotheke", "knopf", &MainWindow::txtApoKnopf},
     };
 
+    sprachformSetzen(sprache);
     QSettings datei(datenPfad + "lang_" + sprache + ".ini", QSettings::IniFormat);
     iniUtf8(datei);
     for (const Schluessel &s : tabelle) {

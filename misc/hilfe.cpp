@@ -76,8 +76,9 @@ void MainWindow::Reparieren()
         ->setWordWrap(true);
     QPushButton *loeschen = knopf(&dialog, "butRep1", QRect(90, 140, 100, 30), txtButRep1);
     QPushButton *abbrechen = knopf(&dialog, "butRep2", QRect(190, 140, 100, 30), txtButRep2);
-    loeschen->setDefault(true);
-    loeschen->setFocus();
+    // Return never resets: it takes the safe answer.
+    abbrechen->setDefault(true);
+    abbrechen->setFocus();
     connect(loeschen, &QPushButton::clicked, this, &MainWindow::RoamingLoeschen);
     connect(loeschen, &QPushButton::clicked, &dialog, &QDialog::close);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);

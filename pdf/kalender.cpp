@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/kalender.h"
 
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
 #include "views/prognose.h"
 
@@ -13,7 +14,7 @@ constexpr int vorlaufTage = 7;
 
 QString datumText(const QDate &tag)
 {
-    return tag.toString("dd. MM. yyyy");
+    return tagText(tag);
 }
 
 QByteArray eigenschaft(const char *name, const QString &wert)

@@ -128,7 +128,7 @@ void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, 
                    ueberschrift);
     maler.setFont(PdfSchrift::text());
     maler.drawText(QPointF(500.0, 1500.0), txtPats + ": " + feld(1, 1) + ", " + feld(1, 2)
-                                               + "  *" + feld(1, 3));
+                                               + "  *" + geburtsTagText());
 }
 
 QString MainWindow::pdfFusstext(const QString &titel, quint32 jetztSek)

@@ -34,6 +34,7 @@ void MainWindow::AuswahlVergessen()
     labBestand->clear();
     groupMedWahl->setTitle(txtMedwahl);
     FelderZuruecksetzen();
+    FormularFreigeben();
 }
 
 void MainWindow::DateiNeu()
@@ -212,4 +213,6 @@ void MainWindow::ListBoxFuellen()
     listBox->clear();
     for (int i = 2; i < anzahlDatensaetze; ++i)
         listBox->addItem(feld(i, 1));
+    // A plan read again may no longer hold the chosen medication.
+    FormularFreigeben();
 }

@@ -5,6 +5,7 @@
 
 #include "app/qtkompat.h"
 #include "i18n/kuerzel.h"
+#include "i18n/sprachform.h"
 #include "pdf/csvtabelle.h"
 #include "pdf/kalender.h"
 #include "planfile/aenderungen.h"
@@ -90,6 +91,18 @@ const QMap<QString, Funktion> &funktionen()
              if (w.knapp)
                  n << "knapp";
              return n.join(' ');
+         }},
+        {"dosis", [](const QStringList &a) {
+             return dosisText(a[0].toFloat(), a.value(1, ".").at(0));
+         }},
+        {"tag", [](const QStringList &a) {
+             sprachformSetzen(a[0]);
+             const QDate tag = QDate::fromString(a[1], Qt::ISODate);
+             const QString text = tagText(tag) + " | " + tagTextKurz(tag) + " | "
+                                  + zeitpunktText(tag.startOfDay().addSecs(3723)) + " | "
+                                  + datumsFeldFormat() + " | " + dezimalZeichen();
+             sprachformSetzen("de");
+             return text;
          }},
         {"dekodieren", [](const QStringList &a) { return planTextDekodieren(Ablauf::bytes(a[0])); }},
         {"zeilen", [](const QStringList &a) { return planZeilen(a[0]).join('|'); }},

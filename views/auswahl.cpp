@@ -63,8 +63,28 @@ void MainWindow::comboAuswahl(int eingang)
     FelderZuruecksetzen();
     checkMed->setChecked(feldVon(r, 11) == QLatin1String("1"));
 
+    FormularFreigeben();
+
     // A changed row runs this slot again, nested, through the list's signal.
     listBox->setCurrentRow(vomReiter ? 0 : eingang);
+}
+
+// Without a chosen medication the form has nothing to show or to save: its
+// fields and the buttons that act on one medication are off until one is chosen.
+void MainWindow::FormularFreigeben()
+{
+    if (!groupDosierung || !groupKnoepfe)
+        return;
+    const bool gewaehlt = gewaehlterIndex() >= 0;
+    groupDosierung->setEnabled(gewaehlt);
+    for (const char *name : {"butApotheke", "butEntfernen", "butHoch", "butRunter"}) {
+        if (QWidget *knopf = groupMedWahl->findChild<QWidget *>(name))
+            knopf->setEnabled(gewaehlt);
+    }
+    if (!gewaehlt) {
+        butAenderungSpeichern->setEnabled(false);
+        butAenderungSpeichern->setStyleSheet("color:gray;");
+    }
 }
 
 void MainWindow::FelderZuruecksetzen()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
+#include "views/prognose.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -9,11 +11,18 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+QString MainWindow::geburtsTagText() const
+{
+    // The plan keeps "dd.MM.yyyy"; what does not read as a day is shown as stored.
+    const QDate tag = QDate::fromString(feld(1, 3), "dd.MM.yyyy");
+    return tag.isValid() && sprachform() == QLatin1String("en") ? tagTextKurz(tag) : feld(1, 3);
+}
+
 void MainWindow::PatDatenFuellen()
 {
     // Missing fields (an empty or one-line plan) read as empty text.
     labPatient->setText(" - " + txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  |  "
-                        + txtPatgeb + ": " + feld(1, 3));
+                        + txtPatgeb + ": " + geburtsTagText());
     labDatum->setText(txtCreated + ": " + jetztText + " " + txtClock + "  ");
     editName->setText(feld(1, 1));
     editVorname->setText(feld(1, 2));
@@ -25,8 +34,7 @@ void MainWindow::PatDatenFuellen()
     bool sichtbar = false;
     if (feld(1, 4) == QLatin1String("1")) {
         radioJa->setChecked(true);
-        const quint32 zeit = static_cast<quint32>(feld(1, 5).toInt());
-        termin = QDate::fromString(ZeitZuDatum(zeit), "dd. MM. yyyy");
+        termin = lokalerTag(static_cast<quint32>(feld(1, 5).toInt()));
         sichtbar = true;
     } else {
         radioNein->setChecked(true);

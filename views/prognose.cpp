@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/prognose.h"
 
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
 
 #include <QDateTime>
@@ -72,7 +73,7 @@ QString bestandText(float bestand)
 
 QString datumText(qint64 sekunden)
 {
-    return QDateTime::fromSecsSinceEpoch(sekunden).toString("dd. MM. yyyy");
+    return tagText(QDateTime::fromSecsSinceEpoch(sekunden).date());
 }
 
 bool prognoseBrauchbar(const Prognose &p)

@@ -32,7 +32,8 @@ Prognose prognose(const QStringList &datensatz, quint32 jetzt);
 // units from there on, never an exponent.
 QString bestandText(float bestand);
 
-// Unix seconds as the local date "dd. MM. yyyy", for any time a forecast gives.
+// Unix seconds as the local date in the language's form ("dd. MM. yyyy" in
+// German), for any time a forecast gives.
 QString datumText(qint64 sekunden);
 
 // Whether D, C and T are real figures: D above 0, C finite and T a moment

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QTableWidget>
 
@@ -30,9 +32,9 @@ void MainWindow::VerordnungsplanFuellen()
 
 QString MainWindow::DosisText(float dosis)
 {
-    if (dosis == 0.5f)
-        return "1/2";
-    if (dosis == 0.0f || dosis == 1.0f || dosis == 2.0f)
-        return QString::number(static_cast<double>(dosis), 'f', 0);
-    return QString::number(static_cast<double>(dosis), 'f', 1);
+    const QString text = dosisText(dosis, dezimalZeichen());
+    // Right to left, "1 1/2" would read "1/2 1": the figure keeps its order.
+    if (vonRechtsNachLinks() && text.contains(QLatin1Char(' ')))
+        return QChar(0x202A) + text + QChar(0x202C);
+    return text;
 }
