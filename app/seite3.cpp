@@ -127,8 +127,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
                                kastenSchrift);
     ListBoxDatFuellen();
     listBoxDat->setAccessibleName(txtFileList);
-    // Tabbing into a list without a current entry makes its first entry
-    // current, which here would open that plan file unasked.
+    // Tabbing into the list makes its first entry current, which opens nothing
+    // (only a click or Return does), but no entry should look chosen before.
     listBoxDat->setCurrentIndex(QModelIndex());
 
     QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, 20, 370, 320});

@@ -71,6 +71,10 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     const QFileInfo info(dateiListeOrdner + "/" + eing);
     if (eing.isEmpty() || dateiListeOrdner.isEmpty() || !info.isFile())
         return;
+    // The plan already open (a double click's second half, or Return on it) stays as it is.
+    if (info.absoluteFilePath() == QFileInfo(aktuelleDatei).absoluteFilePath()
+        && tabelleHaeltPlan())
+        return;
     AuswahlVergessen();
     dokumentePfad = info.absoluteFilePath();
     aktuelleDatei = info.absoluteFilePath();
@@ -194,8 +198,16 @@ void MainWindow::ListBoxDatFuellen()
         listBoxDat->setStyleSheet(
             "background-color:white; color:black; border: 1px solid darkgray;");
         listBoxDat->setGeometry(15, 20, 185, 140);
-        connect(listBoxDat, &QListWidget::currentTextChanged, this,
-                &MainWindow::Datei_AusListeOeffnen);
+        // Only the user's choice of an entry opens its plan: a click, a double
+        // click or Return (itemActivated). Focus, the arrow keys and a refill
+        // only move the current entry, whatever the list's state: a current
+        // entry that changes opens nothing.
+        const auto oeffnen = [this](QListWidgetItem *eintrag) {
+            if (eintrag)
+                Datei_AusListeOeffnen(eintrag->text());
+        };
+        connect(listBoxDat, &QListWidget::itemClicked, this, oeffnen);
+        connect(listBoxDat, &QListWidget::itemActivated, this, oeffnen);
     }
     const QString ordner =
         istVorlagenDatei(aktuelleDatei) ? QString() : QFileInfo(aktuelleDatei).absolutePath();

@@ -244,6 +244,13 @@ void taste(QWidget *rest, const QString &text)
 #else
     const int kombi = k[0];
 #endif
+    // A closed dialog leaves no window active where no window manager hands
+    // the focus back, as a desktop does.
+    if (!QApplication::focusWidget() && rest->window()->isVisible()) {
+        rest->window()->activateWindow();
+        if (!QTest::qWaitForWindowActive(rest->window()))
+            qWarning("window not active");
+    }
     QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : rest;
     QTest::keyClick(ziel, Qt::Key(kombi & ~Qt::KeyboardModifierMask),
                     Qt::KeyboardModifiers(kombi & Qt::KeyboardModifierMask));
@@ -576,6 +583,15 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         QTest::mouseClick(tabelle->viewport(), Qt::LeftButton, {}, punkt);
         QTest::mouseDClick(tabelle->viewport(), Qt::LeftButton, {}, punkt);
         return true;
+    }
+    if (auto *liste = qobject_cast<QListWidget *>(ziel); befehl == "doppelklick" && liste) {
+        QListWidgetItem *eintrag = liste->item(rest.toInt());
+        if (!eintrag)
+            return fehler("kein Eintrag " + rest);
+        const QPoint punkt = liste->visualItemRect(eintrag).center();
+        QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, punkt);
+        QTest::mouseDClick(liste->viewport(), Qt::LeftButton, {}, punkt);
+        return m_antworten.isEmpty() || fehler("Dialog kam nicht: " + m_antworten.join(" | "));
     }
     if (befehl == "ist" || befehl == "hat") {
         QString f;
