@@ -86,6 +86,7 @@ private:
     QString ZeitZuDatum(quint32 zeit);
     QString DosisText(float dosis);
     QString geburtsTagText() const; // the stored birth date in the language's form
+    void TerminVorbeiZeigen();      // the patient line, and whether the appointment passed
     QString zahlText(QString text);
     QString freiText(QString text);
     QString umlauteText(QString text);
@@ -179,6 +180,7 @@ private:
     QString txtPats, txtPatgeb, txtCreated, txtClock, txtPdfml, txtMit, txtLoeschmed1,
         txtLoeschmed2;
     QString txtLabelRep1, txtLabelRep2, txtButRep1, txtButRep2;
+    QString txtTerminVorbei, txtGebZukunft; // an appointment passed, a birth date to come
 
     // Main window
     QLabel *labPatient = nullptr;
@@ -199,6 +201,7 @@ private:
     QRadioButton *radioJa = nullptr;
     QDateEdit *dateArztTermin = nullptr;
     QPushButton *butArztTermin = nullptr;
+    QLabel *labTerminVorbei = nullptr;
     QGroupBox *groupHinweis2 = nullptr;
     QGroupBox *groupLetzte = nullptr;
     QListWidget *listBox = nullptr;

@@ -116,6 +116,14 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     butArztTermin = new QPushButton(termin);
     butArztTermin->setObjectName("butArztTermin");
     butArztTermin->setGeometry(110, 110, 150, 20);
+    // Beside the switch, in the free space under its label.
+    labTerminVorbei = new QLabel(termin);
+    labTerminVorbei->setObjectName("labTerminVorbei");
+    labTerminVorbei->setGeometry(0, 35, 105, 75);
+    labTerminVorbei->setWordWrap(true);
+    labTerminVorbei->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+    labTerminVorbei->setStyleSheet("color:rgb(200,0,0); font-weight:bold; font-size:11px;");
+    labTerminVorbei->hide();
     PatDatenFuellen();
     connect(butArztTermin, &QPushButton::clicked, this, &MainWindow::ArztTerminMachen);
 

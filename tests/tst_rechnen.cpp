@@ -92,6 +92,9 @@ const QMap<QString, Funktion> &funktionen()
                  n << "knapp";
              return n.join(' ');
          }},
+        {"terminVorbei", [](const QStringList &a) {
+             return terminVorbei(a[0].split(';'), QDate::currentDate()) ? "ja" : "nein";
+         }},
         {"dosis", [](const QStringList &a) {
              return dosisText(a[0].toFloat(), a.value(1, ".").at(0));
          }},

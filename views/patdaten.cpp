@@ -18,11 +18,24 @@ QString MainWindow::geburtsTagText() const
     return tag.isValid() && sprachform() == QLatin1String("en") ? tagTextKurz(tag) : feld(1, 3);
 }
 
+// A passed appointment says so on the patient line and beside the switch.
+void MainWindow::TerminVorbeiZeigen()
+{
+    const QString zeile = " - " + txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  |  "
+                          + txtPatgeb + ": " + geburtsTagText();
+    const QDate heuteTag = lokalerTag(jetztUnix());
+    const QStringList patient = anzahlDatensaetze > 1 ? datensaetze[1] : QStringList();
+    const bool vorbei = terminVorbei(patient, heuteTag);
+    const QString vorbeiText = vorbei ? txtTerminVorbei.arg(tagText(terminTag(patient))) : QString();
+    labPatient->setText(vorbei ? zeile + "  |  " + vorbeiText : zeile);
+    labTerminVorbei->setText(vorbeiText);
+    labTerminVorbei->setVisible(vorbei);
+}
+
 void MainWindow::PatDatenFuellen()
 {
     // Missing fields (an empty or one-line plan) read as empty text.
-    labPatient->setText(" - " + txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  |  "
-                        + txtPatgeb + ": " + geburtsTagText());
+    TerminVorbeiZeigen();
     labDatum->setText(txtCreated + ": " + jetztText + " " + txtClock + "  ");
     editName->setText(feld(1, 1));
     editVorname->setText(feld(1, 2));
@@ -48,6 +61,12 @@ void MainWindow::PatDatenFuellen()
 
 void MainWindow::PatDatenAendern()
 {
+    // Nobody is born after today: refused before anything changes, the field as typed.
+    if (dateGeburt->date() > QDate::currentDate()) {
+        Hinweis(txtGebZukunft, true);
+        dateGeburt->setFocus();
+        return;
+    }
     // Without the plan's patient record there is nothing to change, and a
     // compaction would not be allowed to write anyway.
     if (!AenderungBeginnen(nullptr, true))
@@ -84,6 +103,7 @@ void MainWindow::ArztRadio(bool eingang)
     aufraeumen();
     DatenEinlesen(aktuelleDatei);
     UebersichtFuellen();
+    TerminVorbeiZeigen();
 }
 
 void MainWindow::ArztTerminMachen()
@@ -97,4 +117,5 @@ void MainWindow::ArztTerminMachen()
     aufraeumen();
     DatenEinlesen(aktuelleDatei);
     UebersichtFuellen();
+    TerminVorbeiZeigen();
 }

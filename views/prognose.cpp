@@ -141,6 +141,12 @@ Warnung warnung(const Prognose &p, const QStringList &patient)
     return w;
 }
 
+bool terminVorbei(const QStringList &patient, const QDate &heute)
+{
+    const QDate termin = terminTag(patient);
+    return termin.isValid() && heute.isValid() && termin < heute;
+}
+
 QString wochenText(float wochen)
 {
     return QString::number(wochen, 'f', 1);

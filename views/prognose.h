@@ -58,6 +58,9 @@ bool bestandZeitGueltig(const QStringList &medikament);
 // (field 4 "1", field 5 its time), or an invalid date when none is set.
 QDate lokalerTag(qint64 sekunden);
 QDate terminTag(const QStringList &patient);
+// Whether the appointment set in the patient record lies on a day before `heute`:
+// it has passed, and the next one is to be entered.
+bool terminVorbei(const QStringList &patient, const QDate &heute);
 
 // How a run-out date is marked, in the overview and in the medication list
 // alike: red when the stock is used up (appointment or not) or runs out
