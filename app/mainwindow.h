@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "app/mytabwidget.h"
 
 class QCheckBox;
@@ -129,8 +131,10 @@ private:
     // dialogs/ helpers
 
     // pdf/ helpers
-    QString pdfDateiErfragen();
+    QString pdfDateiErfragen(const QString &dokument);
     void pdfKopfZeichnen(class PdfDokument &pdf, const QString &ueberschrift, int hoehe);
+    QString pdfPatient() const;
+    QByteArray pdfErstellen(const std::function<void(class PdfDokument &)> &zeichnen);
     QString pdfFusstext(const QString &titel, quint32 jetztSek);
     void pdfZeigen(const QString &pfad);
     QString txtPdfErr;
@@ -181,6 +185,7 @@ private:
         txtLoeschmed2;
     QString txtLabelRep1, txtLabelRep2, txtButRep1, txtButRep2;
     QString txtTerminVorbei, txtGebZukunft; // an appointment passed, a birth date to come
+    QString txtSeite;                       // "page %1 of %2" of the PDFs
 
     // Main window
     QLabel *labPatient = nullptr;

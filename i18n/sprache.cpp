@@ -121,6 +121,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"sonst", "loeschmed1", &MainWindow::txtLoeschmed1},
         {"sonst", "loeschmed2", &MainWindow::txtLoeschmed2},
         {"sonst", "terminvorbei", &MainWindow::txtTerminVorbei},
+        {"sonst", "seite", &MainWindow::txtSeite},
         {"reparieren", "labelRep1", &MainWindow::txtLabelRep1},
         {"reparieren", "labelRep2", &MainWindow::txtLabelRep2},
         {"reparieren", "butRep1", &MainWindow::txtButRep1},

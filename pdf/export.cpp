@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "i18n/kuerzel.h"
+#include "i18n/sprachform.h"
 #include "pdf/csvtabelle.h"
 #include "pdf/kalender.h"
 #include "planfile/datensatz.h"
@@ -76,8 +77,11 @@ void MainWindow::TabelleExportieren()
     if (pfad.isEmpty())
         return;
     const quint32 jetztSek = jetztUnix();
-    QList<QStringList> zeilen{{txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtPackungen}};
+    // Every row names the patient, so that the tables of two people stay apart
+    // when they are put together.
+    const QString patient = feld(1, 1) + ", " + feld(1, 2);
+    QList<QStringList> zeilen{{txtPats, txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtPackungen}};
     for (int i = 2; i < anzahlDatensaetze; ++i)
-        zeilen << uebersichtCsvZeile(datensaetze[i], datensaetze[1], jetztSek);
-    DateiSchreiben(pfad, csvDatei(zeilen, {2, 3, 4, 5}), txtExportErr);
+        zeilen << QStringList{patient} + uebersichtCsvZeile(datensaetze[i], datensaetze[1], jetztSek);
+    DateiSchreiben(pfad, csvDatei(zeilen, {3, 4, 5, 6}, csvForm(sprachform())), txtExportErr);
 }

@@ -141,24 +141,6 @@ bool MainWindow::PlanAblegen(const QString &pfad)
     return true;
 }
 
-namespace {
-// "Musterfrau_Erika" from the patient's names, without characters a file name
-// cannot hold.
-QString dateinameAus(const QStringList &teile)
-{
-    QStringList sauber;
-    for (QString teil : teile) {
-        for (QChar &c : teil) {
-            if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
-                c = QLatin1Char('_');
-        }
-        teil = teil.trimmed();
-        if (!teil.isEmpty())
-            sauber << teil;
-    }
-    return sauber.join(QLatin1Char('_'));
-}
-} // namespace
 
 bool MainWindow::VorlageAblegen()
 {

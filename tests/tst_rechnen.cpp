@@ -73,6 +73,15 @@ const QMap<QString, Funktion> &funktionen()
         {"ics", [](const QStringList &a) { return icsText(a[0]); }},
         {"falten", [](const QStringList &a) { return gefaltet(a[0]); }},
         {"csv", [](const QStringList &a) { return csvFeld(a[0], a.value(1) == "zahl"); }},
+        {"csvSemikolon", [](const QStringList &a) {
+             return csvFeld(a[0], a.value(1) == "zahl", QLatin1Char(';'));
+         }},
+        {"csvDatei", [](const QStringList &a) {
+             QList<QStringList> zeilen;
+             for (const QString &z : a[1].split('/'))
+                 zeilen << z.split('|');
+             return QString::fromUtf8(csvDatei(zeilen, {1}, csvForm(a[0])).mid(3));
+         }},
         {"csvZeile", [](const QStringList &a) {
              return uebersichtCsvZeile(a[0].split(';'), a[1].split(';'), jetztUnix()).join('|');
          }},
