@@ -3,9 +3,11 @@
 #include "i18n/kuerzel.h"
 #include "i18n/sprachform.h"
 #include "pdf/csvtabelle.h"
+#include "app/qtkompat.h"
 #include "pdf/kalender.h"
 #include "planfile/datensatz.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -63,12 +65,35 @@ void MainWindow::ErinnerungenExportieren()
     t.staerke = txtDpu;
     t.proPackung = txtUpb;
     t.planDatei = txtPlanDatei;
-    const QList<KalenderEreignis> ereignisse = kalenderEreignisse(
-        medikamentenDatensaetze(), datensaetze[1], jetztUnix(), aktuelleDatei, t);
-    DateiSchreiben(pfad,
-                   kalenderDatei(ereignisse, naechsteKalenderSequenz(),
-                                 QDateTime::currentDateTimeUtc()),
-                   txtExportErr);
+    // The last export of this plan: one short line per event, under a key
+    // made from the plan's path.
+    const QString schluessel =
+        "Kalender/" + QString::fromLatin1(QCryptographicHash::hash(
+                                              QFileInfo(aktuelleDatei).absoluteFilePath().toUtf8(),
+                                              QCryptographicHash::Sha1)
+                                              .toHex()
+                                              .left(16));
+    QList<KalenderStand> vorher, nachher;
+    {
+        QSettings einstellungen(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(einstellungen);
+        vorher = kalenderStandLesen(einstellungen.value(schluessel).toStringList());
+    }
+    const QList<KalenderEreignis> ereignisse =
+        kalenderEreignisse(medikamentenDatensaetze(), datensaetze[1], jetztUnix(), aktuelleDatei,
+                           t, vorher, &nachher);
+    const bool geschrieben = DateiSchreiben(
+        pfad, kalenderDatei(ereignisse, naechsteKalenderSequenz(), QDateTime::currentDateTimeUtc()),
+        txtExportErr);
+    // Only what reached the file counts as exported.
+    if (geschrieben) {
+        QSettings einstellungen(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(einstellungen);
+        if (nachher.isEmpty())
+            einstellungen.remove(schluessel);
+        else
+            einstellungen.setValue(schluessel, kalenderStandText(nachher));
+    }
 }
 
 void MainWindow::TabelleExportieren()

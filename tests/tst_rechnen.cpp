@@ -101,6 +101,32 @@ const QMap<QString, Funktion> &funktionen()
                  n << "knapp";
              return n.join(' ');
          }},
+        {"kalender", [](const QStringList &a) {
+             QList<QStringList> medikamente;
+             for (const QString &r : a[0].split('/', Qt::SkipEmptyParts))
+                 medikamente << r.split(';');
+             QList<KalenderStand> vorher;
+             for (const QString &v : a[2].split('/', Qt::SkipEmptyParts)) {
+                 const QStringList f = v.split(',');
+                 vorher << KalenderStand{f.value(0), f.value(1).replace("\\n", "\n"), f.value(2),
+                                         QDate::fromString(f.value(3), Qt::ISODate)};
+             }
+             ExportTexte t;
+             t.nachbestellen = "r";
+             t.termin = "T";
+             QList<KalenderStand> nachher;
+             QStringList aus;
+             for (const KalenderEreignis &e :
+                  kalenderEreignisse(medikamente, a[1].split(';'), a[3].toUInt(), "/p.medat", t,
+                                     vorher, &nachher))
+                 aus << e.titel + " " + e.tag.toString(Qt::ISODate) + " "
+                            + (e.ausloeser.isEmpty() ? "-" : e.ausloeser)
+                            + (e.abgesagt ? " abgesagt" : "");
+             QStringList saaten;
+             for (const KalenderStand &s : nachher)
+                 saaten << QString(s.saat).replace('\n', '+') + "=" + s.name;
+             return aus.join(" / ") + " # " + saaten.join(' ');
+         }},
         {"terminVorbei", [](const QStringList &a) {
              return terminVorbei(a[0].split(';'), QDate::currentDate()) ? "ja" : "nein";
          }},
