@@ -36,8 +36,12 @@ public:
     static constexpr int maxDatensaetze = 50;
     static constexpr int maxMedikamente = maxDatensaetze - 2;
 
+protected:
+    void showEvent(class QShowEvent *ereignis) override;
+
 private slots:
     void BeschriftungAuslesen(QString sprache);
+    void SpracheAnwenden(); // writing direction and Qt's own texts of the language
     void comboAuswahl(int eingang);
     void butMedNeu_clicked();
     void butApotheke_clicked();
@@ -119,6 +123,7 @@ private:
                                   const QString &filter, const QString &endung);
     void AuswahlVergessen();
     void FormularFreigeben();
+    QString medWahlTitel(const QString &name) const;
     void setzeFensterTitel();
 
     // Shared dialogs
@@ -142,6 +147,7 @@ private:
     // misc/ helpers
 
     // Paths and dates
+    bool gespiegelt = false; // the window's rectangles mirrored for right to left
     QDate heute;
     QDateTime jetzt;
     QString jetztText;

@@ -4,6 +4,7 @@
 
 #include <QDateEdit>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QSettings>
 
 bool istUtf8(const QByteArray &bytes)
@@ -75,11 +76,23 @@ void iniUtf8(QSettings &datei)
 
 void datumsFeld(QDateEdit *feld)
 {
+    // Figures read from the left in every language; right to left, Qt would
+    // also turn the order of day, month and year around (when the format is set).
+    feld->setLayoutDirection(Qt::LeftToRight);
     feld->setDisplayFormat(datumsFeldFormat());
 #if QT_VERSION < QT_VERSION_CHECK(6, 7, 0)
     feld->setTimeSpec(Qt::UTC);
 #else
     feld->setTimeZone(QTimeZone::UTC);
+#endif
+}
+
+QString qtUebersetzungen()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#else
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 #endif
 }
 

@@ -40,6 +40,10 @@ void iniUtf8(QSettings &datei);
 // (the locale's long month names would not fit the fields).
 void datumsFeld(QDateEdit *feld);
 
+// The folder of Qt's own translations (Debian: qttranslations5-l10n,
+// qt6-translations-l10n).
+QString qtUebersetzungen();
+
 // Before the application object exists: scale to the screen's density, by
 // whole factors (1.5 becomes 2), so the fixed-size window looks the same on both.
 void hochDpiEinstellen();

@@ -14,6 +14,11 @@
 
 namespace {
 
+// Where the contents of a group box begin: below the title, so that the grey
+// they paint never covers the lower part of a Persian title, whose letters
+// reach deeper than Latin ones.
+constexpr int kastenInnen = 28;
+
 QGroupBox *blauerKasten(QWidget *eltern, const char *name, const QString &titel,
                         const QRect &rechteck, const QFont &schrift)
 {
@@ -71,7 +76,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
 
     groupPatDaten = blauerKasten(seite, "groupPatDaten", txtPatdat, {10, 20, 370, 170},
                                  kastenSchrift);
-    QWidget *patient = behaelter(groupPatDaten, "patientBehaelter", {10, 20, 355, 140},
+    QWidget *patient = behaelter(groupPatDaten, "patientBehaelter", {10, kastenInnen, 355, 140},
                                  "color:black;");
     editName = new QLineEdit(patient);
     editName->setObjectName("editName");
@@ -96,7 +101,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
 
     groupArztTermin = blauerKasten(seite, "groupArztTermin", txtDocterm, {400, 20, 285, 170},
                                    kastenSchrift);
-    QWidget *termin = behaelter(groupArztTermin, "terminBehaelter", {10, 20, 267, 140},
+    QWidget *termin = behaelter(groupArztTermin, "terminBehaelter", {10, kastenInnen, 267, 140},
                                 "color:black;");
     radioNein = new QRadioButton(txtNo, termin);
     radioNein->setObjectName("radioNein");
@@ -119,7 +124,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     // Beside the switch, in the free space under its label.
     labTerminVorbei = new QLabel(termin);
     labTerminVorbei->setObjectName("labTerminVorbei");
-    labTerminVorbei->setGeometry(0, 35, 105, 75);
+    labTerminVorbei->setGeometry(0, 32, 105, 106);
     labTerminVorbei->setWordWrap(true);
     labTerminVorbei->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
     labTerminVorbei->setStyleSheet("color:rgb(200,0,0); font-weight:bold; font-size:11px;");
@@ -129,7 +134,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
 
     groupHinweis2 = blauerKasten(seite, "groupHinweis2", txtHints, {705, 20, 200, 170},
                                  kastenSchrift);
-    hinweisLabel(groupHinweis2, txtHint2, {10, 20, 180, 140});
+    hinweisLabel(groupHinweis2, txtHint2, {10, kastenInnen, 180, 140});
 
     groupLetzte = blauerKasten(seite, "groupLetzte", "Letzte / Last", {925, 20, 220, 170},
                                kastenSchrift);
@@ -139,7 +144,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     // (only a click or Return does), but no entry should look chosen before.
     listBoxDat->setCurrentIndex(QModelIndex());
 
-    QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, 20, 370, 320});
+    QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, kastenInnen, 370, 320});
     listBox = new QListWidget(auswahl);
     listBox->setObjectName("listBox");
     auto *waehler = new QLabel(txtChooser + ":", auswahl);
@@ -177,7 +182,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     groupHinweis1->setFont(fettSchrift);
     groupHinweis1->setStyleSheet("color:black;");
     groupHinweis1->setTitle(txtHints);
-    hinweisLabel(groupHinweis1, txtHint1, {10, 20, 320, 100});
+    hinweisLabel(groupHinweis1, txtHint1, {10, kastenInnen, 320, 100});
 
     groupDosierung = new QGroupBox(groupMedWahl);
     groupDosierung->setObjectName("groupDosierung");
@@ -191,7 +196,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     groupKnoepfe->setGeometry(390, 265, 735, 70);
     groupKnoepfe->setStyleSheet("Color:Black");
 
-    QWidget *formular = behaelter(groupDosierung, "formularBehaelter", {2, 15, 730, 210});
+    QWidget *formular = behaelter(groupDosierung, "formularBehaelter", {2, kastenInnen - 6, 730, 204});
 
     checkMed = new QCheckBox(groupDosierung);
     checkMed->setObjectName("checkMed");

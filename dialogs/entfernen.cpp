@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/spiegeln.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -67,6 +68,7 @@ void MainWindow::butEntfernen_clicked()
         connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
     }
 
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }
 

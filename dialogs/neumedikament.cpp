@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
 #include "dialogs/eingabepruefung.h"
+#include "i18n/spiegeln.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
 
@@ -133,6 +134,7 @@ void MainWindow::butMedNeu_clicked()
     eintragen->setDefault(true); // Return confirms, Escape cancels
     neuEingabe->setFocus();
 
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 
     neuEingabe = neuBez = neuDosis = neuEinheiten = nullptr;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/spiegeln.h"
 #include "i18n/sprachform.h"
 #include "planfile/aenderungen.h"
 #include "planfile/versionen.h"
@@ -42,9 +43,6 @@ void MainWindow::VerlaufZeigen()
     tabelle->setSelectionMode(QAbstractItemView::SingleSelection);
     tabelle->setTabKeyNavigation(false);
     tabelle->setHorizontalHeaderLabels({txtHisTime, txtHisChange});
-    // Persian lines read from the right, with the figures in their order.
-    if (txtHisChange.isRightToLeft())
-        tabelle->setLayoutDirection(Qt::RightToLeft);
     tabelle->verticalHeader()->hide();
     tabelle->setColumnWidth(0, 170);
     tabelle->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -91,5 +89,6 @@ void MainWindow::VerlaufZeigen()
     if (tabelle->rowCount() > 0)
         tabelle->setCurrentCell(0, 0);
     tabelle->setFocus();
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }

@@ -3,7 +3,10 @@
 #include "app/qtkompat.h"
 #include "i18n/sprachform.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSettings>
+#include <QTranslator>
 
 void MainWindow::BeschriftungAuslesen(QString sprache)
 {
@@ -167,6 +170,25 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         this->*s.ziel = umlauteText(datei.value(s.name, QVariant()).toString());
         datei.endGroup();
     }
+}
+
+void MainWindow::SpracheAnwenden()
+{
+    // Qt's own dialogs and buttons (file chooser, replace question, OK, Cancel)
+    // in the user's language; English needs none.
+    static QTranslator qtTexte;
+    QCoreApplication::removeTranslator(&qtTexte);
+    const QString code = sprachform() == QLatin1String("pers") ? QStringLiteral("fa")
+                         : sprachform() == QLatin1String("de") ? QStringLiteral("de")
+                                                               : QString();
+    // qtbase alone: the catalogue qt_fa also asks for modules Debian does not translate.
+    if (!code.isEmpty() && qtTexte.load("qtbase_" + code, qtUebersetzungen()))
+        QCoreApplication::installTranslator(&qtTexte);
+    // Only now: a change of translators sets the direction anew from them.
+    // Dialogs built later follow the application's direction, this window too.
+    QGuiApplication::setLayoutDirection(vonRechtsNachLinks() ? Qt::RightToLeft
+                                                             : Qt::LeftToRight);
+    setLayoutDirection(QGuiApplication::layoutDirection());
 }
 
 QString MainWindow::umlauteText(QString text)

@@ -34,13 +34,19 @@ QString sprachform()
     return aktuelleSprache();
 }
 
+// Persian writes year/month/day; the slashes also keep the figures in their
+// order inside a line read from the right.
 QString tagText(const QDate &tag)
 {
+    if (vonRechtsNachLinks())
+        return tag.toString(QStringLiteral("yyyy/MM/dd"));
     return englisch() ? englischerTag(tag) : tag.toString(QStringLiteral("dd. MM. yyyy"));
 }
 
 QString tagTextKurz(const QDate &tag)
 {
+    if (vonRechtsNachLinks())
+        return tag.toString(QStringLiteral("yyyy/MM/dd"));
     return englisch() ? englischerTag(tag) : tag.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
@@ -51,6 +57,8 @@ QString zeitpunktText(const QDateTime &zeit, const QString &trenner)
 
 QString datumsFeldFormat()
 {
+    if (vonRechtsNachLinks())
+        return QStringLiteral("yyyy/MM/dd");
     return englisch() ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("dd.MM.yyyy");
 }
 
@@ -62,4 +70,11 @@ QChar dezimalZeichen()
 bool vonRechtsNachLinks()
 {
     return aktuelleSprache() == QLatin1String("pers");
+}
+
+QString eigeneReihenfolge(const QString &text)
+{
+    if (!vonRechtsNachLinks() || text.isRightToLeft() || !text.trimmed().contains(QLatin1Char(' ')))
+        return text;
+    return QChar(0x202A) + text + QChar(0x202C);
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/spiegeln.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -82,6 +83,7 @@ void MainWindow::Reparieren()
     connect(loeschen, &QPushButton::clicked, this, &MainWindow::RoamingLoeschen);
     connect(loeschen, &QPushButton::clicked, &dialog, &QDialog::close);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }
 
@@ -144,5 +146,6 @@ void MainWindow::aboutueber()
     ok->setDefault(true);
     ok->setFocus();
     connect(ok, &QPushButton::clicked, &dialog, &QDialog::close);
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }

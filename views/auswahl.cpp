@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "planfile/datensatz.h"
+#include "i18n/sprachform.h"
 #include "planfile/eingabe.h"
 #include "views/prognose.h"
 
@@ -48,7 +49,7 @@ void MainWindow::comboAuswahl(int eingang)
     // The record's index, not its stored number: a file not yet compacted may
     // hold numbers that name another line.
     aktuelleNummer = QString::number(k + 1);
-    groupMedWahl->setTitle(txtMedwahl + " - " + feldVon(r, 1) + "  ");
+    groupMedWahl->setTitle(medWahlTitel(feldVon(r, 1)));
     eingabeFelder[0]->setText(feldVon(r, 1));
     eingabeFelder[1]->setText(feldVon(r, 2));
     eingabeFelder[2]->setText(feldVon(r, 3));
@@ -67,6 +68,14 @@ void MainWindow::comboAuswahl(int eingang)
 
     // A changed row runs this slot again, nested, through the list's signal.
     listBox->setCurrentRow(vomReiter ? 0 : eingang);
+}
+
+// "Medications - Ramipril", with room after its last letter: the blanks come
+// last in the reading order, which right to left is the other end.
+QString MainWindow::medWahlTitel(const QString &name) const
+{
+    const QString titel = txtMedwahl + " - " + name;
+    return vonRechtsNachLinks() ? "  " + titel : titel + "  ";
 }
 
 // Without a chosen medication the form has nothing to show or to save: its

@@ -15,7 +15,7 @@ QString MainWindow::geburtsTagText() const
 {
     // The plan keeps "dd.MM.yyyy"; what does not read as a day is shown as stored.
     const QDate tag = QDate::fromString(feld(1, 3), "dd.MM.yyyy");
-    return tag.isValid() && sprachform() == QLatin1String("en") ? tagTextKurz(tag) : feld(1, 3);
+    return tag.isValid() && sprachform() != QLatin1String("de") ? tagTextKurz(tag) : feld(1, 3);
 }
 
 // A passed appointment says so on the patient line and beside the switch.

@@ -60,5 +60,5 @@ void MainWindow::Aenderung_Speichern()
         ListBoxFuellen();
         listBox->setCurrentRow(index - 2);
     }
-    groupMedWahl->setTitle(txtMedwahl + " - " + feld(index, 1) + "  ");
+    groupMedWahl->setTitle(medWahlTitel(feld(index, 1)));
 }

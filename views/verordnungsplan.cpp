@@ -18,7 +18,7 @@ void MainWindow::VerordnungsplanFuellen()
         const int zeile = tabelleVerordnungsplan->rowCount();
         tabelleVerordnungsplan->insertRow(zeile);
         tabelleVerordnungsplan->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
-        const QString zellen[5] = {feldVon(r, 3), DosisText(feldVon(r, 7).toFloat()),
+        const QString zellen[5] = {eigeneReihenfolge(feldVon(r, 3)), DosisText(feldVon(r, 7).toFloat()),
                                    DosisText(feldVon(r, 8).toFloat()),
                                    DosisText(feldVon(r, 9).toFloat()),
                                    DosisText(feldVon(r, 10).toFloat())};
@@ -32,9 +32,6 @@ void MainWindow::VerordnungsplanFuellen()
 
 QString MainWindow::DosisText(float dosis)
 {
-    const QString text = dosisText(dosis, dezimalZeichen());
     // Right to left, "1 1/2" would read "1/2 1": the figure keeps its order.
-    if (vonRechtsNachLinks() && text.contains(QLatin1Char(' ')))
-        return QChar(0x202A) + text + QChar(0x202C);
-    return text;
+    return eigeneReihenfolge(dosisText(dosis, dezimalZeichen()));
 }

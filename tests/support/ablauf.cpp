@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -84,6 +85,19 @@ QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
         return w->font().bold() ? "1" : "0";
     if (eig == "name")
         return w->accessibleName();
+    if (eig == "rechteck") // in the parent, as x,y,width,height
+        return QString("%1,%2,%3,%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height());
+    if (eig == "richtung")
+        return w->layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr";
+    if (eig == "ausrichtung") { // a label's: links or rechts
+        const Qt::Alignment a = QStyle::visualAlignment(w->layoutDirection(),
+                                                        qobject_cast<QLabel *>(o)->alignment());
+        return a & Qt::AlignRight ? "rechts" : a & Qt::AlignHCenter ? "mitte" : "links";
+    }
+    if (eig == "format")
+        return qobject_cast<QDateEdit *>(o)->displayFormat();
+    if (eig == "text") // what a date field shows
+        return qobject_cast<QDateEdit *>(o)->text();
     if (auto *t = qobject_cast<QTableWidget *>(o)) {
         if (!m.captured(2).isEmpty())
             return QString::number(t->rowCount());

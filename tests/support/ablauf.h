@@ -60,7 +60,10 @@ struct TestZugang
 //                       WHAT: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
 //                       .titel, .name, .haken (checked), .sichtbar (not
-//                       hidden), .fett (bold: marked as changed); "fenster"
+//                       hidden), .fett (bold: marked as changed), .rechteck
+//                       (x,y,width,height in the parent), .richtung (ltr,
+//                       rtl), .ausrichtung (a label's side: links, rechts),
+//                       .format and .text (a date field's); "fenster"
 //                       is the window; a list's bare name gives its current
 //                       row, a group box's its title;
 //                       einstellung:KEY reads meddata.ini
