@@ -98,6 +98,8 @@ QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
         return qobject_cast<QDateEdit *>(o)->displayFormat();
     if (eig == "text") // what a date field shows
         return qobject_cast<QDateEdit *>(o)->text();
+    if (eig == "kalender")
+        return qobject_cast<QDateEdit *>(o)->calendarPopup() ? "1" : "0";
     if (auto *t = qobject_cast<QTableWidget *>(o)) {
         if (!m.captured(2).isEmpty())
             return QString::number(t->rowCount());
@@ -268,6 +270,18 @@ void taste(QWidget *rest, const QString &text)
     QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : rest;
     QTest::keyClick(ziel, Qt::Key(kombi & ~Qt::KeyboardModifierMask),
                     Qt::KeyboardModifiers(kombi & Qt::KeyboardModifierMask));
+}
+
+// Types `text` into the focused widget, key by key, as a user does.
+void tippen(QWidget *rest, const QString &text)
+{
+    for (const QChar c : text) {
+        QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : rest;
+        if (c.unicode() < 0x80) // a key of its own: QTest knows it
+            QTest::keyClick(ziel, c.toLatin1());
+        else // a letter of another keyboard, as its text
+            QTest::sendKeyEvent(QTest::Click, ziel, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 // A text a user would miss: a menu entry, tab, button or column heading that
@@ -489,22 +503,24 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         schliessen(dialog);
         return true;
     }
-    static const QRegularExpression teil(R"re((\w+#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|(\S+))re");
+    static const QRegularExpression teil(R"re((\w+#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|tippe:(?:"([^"]*)"|(\S*))|(\S+))re");
     for (auto it = teil.globalMatch(antwort); it.hasNext();) {
         const auto m = it.next();
         const QString name = m.captured(1), text = einsetzen(m.captured(3) + m.captured(4));
         QString fehler;
-        if (m.captured(2) == "=") {
+        if (m.capturedStart(5) >= 0 || m.capturedStart(6) >= 0) {
+            tippen(dialog, einsetzen(m.captured(5) + m.captured(6)));
+        } else if (m.captured(2) == "=") {
             if (!setzen(dialog->findChild<QObject *>(name), text))
                 fehler = "nicht setzbar: " + name;
         } else if (m.captured(2) == "~") {
             const QString ist = wert(dialog, name, &fehler);
             if (fehler.isEmpty() && !ist.contains(text))
                 fehler = name + " ist \"" + ist + "\", ohne \"" + text + "\"";
-        } else if (m.captured(5) == "texte") {
+        } else if (m.captured(7) == "texte") {
             fehler = fehlenderText(dialog);
         } else {
-            const QString wort = m.captured(5);
+            const QString wort = m.captured(7);
             if (wort == "zugang") {
                 zugangPruefen(*m_fenster, dialog, sprache(), m_fehler);
                 continue;
@@ -712,6 +728,10 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     if (befehl == "zugang") {
         zugangPruefen(*m_fenster, m_fenster.get(), sprache(), m_fehler);
         return true;
+    }
+    if (befehl == "tippe") {
+        tippen(m_fenster.get(), einsetzen(z.section(' ', 1)));
+        return m_antworten.isEmpty() || fehler("Dialog kam nicht: " + m_antworten.join(" | "));
     }
     if (befehl == "taste") {
         taste(m_fenster.get(), w.value(1));

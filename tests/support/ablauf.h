@@ -63,7 +63,8 @@ struct TestZugang
 //                       hidden), .fett (bold: marked as changed), .rechteck
 //                       (x,y,width,height in the parent), .richtung (ltr,
 //                       rtl), .ausrichtung (a label's side: links, rechts),
-//                       .format and .text (a date field's); "fenster"
+//                       .format, .text and .kalender (a date field's: its
+//                       format, what it shows, a calendar offered); "fenster"
 //                       is the window; a list's bare name gives its current
 //                       row, a group box's its title;
 //                       einstellung:KEY reads meddata.ini
@@ -83,6 +84,8 @@ struct TestZugang
 //   taste KEY           a key ("Tab", "Ctrl+Z") on the focused widget; in an
 //                       answer the word "taste:KEY"; WHAT "fokus" names the
 //                       focused widget
+//   tippe TEXT          types TEXT key by key into the focused widget; in an
+//                       answer the word tippe:TEXT (quoted if it has blanks)
 //   zugang              the window (in an answer: the dialog) has a name for
 //                       every control, no German words left in another
 //                       language, mnemonics in every menu, none twice, no
