@@ -2,6 +2,8 @@
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
 #include "planfile/sicherschreiben.h"
+#include "i18n/sprachform.h"
+#include "i18n/spiegeln.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -25,9 +27,6 @@ MainWindow::MainWindow(QWidget *parent)
     setFixedWidth(1200);
     setFixedHeight(700);
 
-    fettSchrift.setWeight(QFont::Bold);
-    normalSchrift.setWeight(QFont::Normal);
-    kursivSchrift.setStyle(QFont::StyleItalic);
     heute = QDate::currentDate();
     jetzt = QDateTime::currentDateTime();
 
@@ -78,6 +77,12 @@ MainWindow::MainWindow(QWidget *parent)
         sprachDatei.endGroup();
     }
     BeschriftungAuslesen(sprache);
+    SpracheAnwenden();
+    // After the language's font is set.
+    fettSchrift = normalSchrift = kursivSchrift = QFont();
+    fettSchrift.setWeight(QFont::Bold);
+    normalSchrift.setWeight(QFont::Normal);
+    kursivSchrift.setStyle(QFont::StyleItalic);
 
     QString letzteDatei;
     {
@@ -157,14 +162,15 @@ MainWindow::MainWindow(QWidget *parent)
     QFont datumSchrift = labDatum->font();
     datumSchrift.setPixelSize(12);
     labDatum->setFont(datumSchrift);
-    labDatum->setGeometry(600, 46, 559, 28);
+    // As wide as its text, so that a long patient line stays readable beside it.
+    labDatum->setGeometry(900, 46, 259, 28);
     labDatum->setStyleSheet("background-color:white");
     labDatum->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
     // The trailing blanks keep German text off the border, but a right-to-left
     // line moves them to its left end.
     labDatum->setContentsMargins(0, 0, 6, 0);
 
-    jetztText = jetzt.toString("dd.MM.yyyy - hh:mm:ss");
+    jetztText = zeitpunktText(jetzt);
 
     tabelleVerordnungsplan = new QTableWidget(seite2);
     tabelleVerordnungsplan->setObjectName("tabelleVerordnungsplan");
@@ -185,6 +191,16 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showEvent(QShowEvent *ereignis)
+{
+    QMainWindow::showEvent(ereignis);
+    // Only now do the pages have the widths their rectangles are mirrored in.
+    if (!gespiegelt) {
+        gespiegelt = true;
+        geometrieSpiegeln(this);
+    }
+}
 
 void MainWindow::MenueBauen(const QString &sprache)
 {

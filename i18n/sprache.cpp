@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
+#include "i18n/sprachform.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QGuiApplication>
 #include <QSettings>
+#include <QTranslator>
 
 void MainWindow::BeschriftungAuslesen(QString sprache)
 {
@@ -122,6 +125,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"MessageBoxes", "verfallback", &MainWindow::txtVerFallback},
         {"MessageBoxes", "toobig", &MainWindow::txtTooBig},
         {"MessageBoxes", "langerr", &MainWindow::txtLangErr},
+        {"MessageBoxes", "gebzukunft", &MainWindow::txtGebZukunft},
         {"infohints", "hint1", &MainWindow::txtHint1},
         {"infohints", "hint2", &MainWindow::txtHint2},
         {"sonst", "pats", &MainWindow::txtPats},
@@ -132,6 +136,8 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"sonst", "mit", &MainWindow::txtMit},
         {"sonst", "loeschmed1", &MainWindow::txtLoeschmed1},
         {"sonst", "loeschmed2", &MainWindow::txtLoeschmed2},
+        {"sonst", "terminvorbei", &MainWindow::txtTerminVorbei},
+        {"sonst", "seite", &MainWindow::txtSeite},
         {"reparieren", "labelRep1", &MainWindow::txtLabelRep1},
         {"reparieren", "labelRep2", &MainWindow::txtLabelRep2},
         {"reparieren", "butRep1", &MainWindow::txtButRep1},
@@ -169,6 +175,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Apotheke", "knopf", &MainWindow::txtApoKnopf},
     };
 
+    sprachformSetzen(sprache);
     // The user's file may come from an earlier version (without the newer
     // keys) or be damaged: each key it cannot give comes from the file of the
     // same language shipped beside the program.
@@ -205,6 +212,25 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
                     .toString());
         Hinweis(txtLangErr + "\n\n" + eigenePfad, true);
     }
+}
+
+void MainWindow::SpracheAnwenden()
+{
+    // Qt's own dialogs and buttons (file chooser, replace question, OK, Cancel)
+    // in the user's language; English needs none.
+    static QTranslator qtTexte;
+    QCoreApplication::removeTranslator(&qtTexte);
+    const QString code = sprachform() == QLatin1String("pers") ? QStringLiteral("fa")
+                         : sprachform() == QLatin1String("de") ? QStringLiteral("de")
+                                                               : QString();
+    // qtbase alone: the catalogue qt_fa also asks for modules Debian does not translate.
+    if (!code.isEmpty() && qtTexte.load("qtbase_" + code, qtUebersetzungen()))
+        QCoreApplication::installTranslator(&qtTexte);
+    // Only now: a change of translators sets the direction anew from them.
+    // Dialogs built later follow the application's direction, this window too.
+    QGuiApplication::setLayoutDirection(vonRechtsNachLinks() ? Qt::RightToLeft
+                                                             : Qt::LeftToRight);
+    setLayoutDirection(QGuiApplication::layoutDirection());
 }
 
 QString MainWindow::umlauteText(QString text)

@@ -60,11 +60,18 @@ public:
     // instead of losing digits at both edges.
     void zelleEingepasst(const QRect &rechteck, const QString &text);
 
+    // Every page's bottom line, in the bottom margin: the patient and
+    // `muster` ("page %1 of %2") with the page's number and `gesamt`.
+    void seitenZeile(const QString &patient, const QString &muster, int gesamt);
+
     // Ends the painter; the finished document.
     QByteArray beenden();
 
 private:
     void neueSeite();
+    void seitenZeileZeichnen();
+    QString m_patient, m_muster;
+    int m_gesamt = 0;
 
     QByteArray m_daten;
     QBuffer m_puffer;

@@ -28,6 +28,11 @@ QString zahlSpeichern(float wert);
 // as a hand edit leaves it ("37,5"); anything else reads as 0 with ok false.
 float gespeicherteZahl(const QString &text, bool *ok = nullptr);
 
+// A dose as the regimen shows it: whole units and the common fractions as a
+// patient writes them ("1", "1/2", "1 1/2", "1/4", "2/3"), anything else with
+// at most three decimals and the given decimal sign ("0,3", "1,25").
+QString dosisText(float dosis, QChar dezimal = QLatin1Char('.'));
+
 // Whether a stored number field reads as a number ("" counts as 0).
 bool zahlFeldLesbar(const QString &text);
 
