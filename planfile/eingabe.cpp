@@ -145,6 +145,11 @@ QString zahlSpeichern(float wert)
     return QString::number(double(wert), 'f', 60);
 }
 
+QString freiText(QString text)
+{
+    return text.replace(QLatin1Char(';'), QLatin1Char(':'));
+}
+
 bool zahlFeldLesbar(const QString &text)
 {
     if (text.isEmpty())

@@ -24,6 +24,10 @@ Zahleingabe zahlEingabe(const QString &text, bool leerIstNull);
 // never an exponent, and as few digits as read back as the very same value.
 QString zahlSpeichern(float wert);
 
+// Typed text as the plan file stores it: a field can never hold ";", so
+// every one becomes ":".
+QString freiText(QString text);
+
 // Whether a stored number field reads as a number ("" counts as 0).
 bool zahlFeldLesbar(const QString &text);
 

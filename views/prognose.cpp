@@ -133,3 +133,12 @@ QString wochenText(float wochen)
 {
     return QString::number(wochen, 'f', 1);
 }
+
+QString dosisText(float dosis)
+{
+    if (dosis == 0.5f)
+        return QStringLiteral("1/2");
+    if (dosis == 0.0f || dosis == 1.0f || dosis == 2.0f)
+        return QString::number(static_cast<double>(dosis), 'f', 0);
+    return QString::number(static_cast<double>(dosis), 'f', 1);
+}

@@ -57,6 +57,10 @@ bool bestandZeitGueltig(const QStringList &medikament);
 QDate lokalerTag(qint64 sekunden);
 QDate terminTag(const QStringList &patient);
 
+// A dose as the regimen shows it: "1/2" for a half, 0, 1 and 2 without
+// decimals, anything else with one.
+QString dosisText(float dosis);
+
 // Weeks of supply as the overview shows them.
 QString wochenText(float wochen);
 

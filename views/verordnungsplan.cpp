@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "planfile/datensatz.h"
+#include "views/prognose.h"
 
 #include <QTableWidget>
 
@@ -30,9 +31,5 @@ void MainWindow::VerordnungsplanFuellen()
 
 QString MainWindow::DosisText(float dosis)
 {
-    if (dosis == 0.5f)
-        return "1/2";
-    if (dosis == 0.0f || dosis == 1.0f || dosis == 2.0f)
-        return QString::number(static_cast<double>(dosis), 'f', 0);
-    return QString::number(static_cast<double>(dosis), 'f', 1);
+    return dosisText(dosis);
 }
