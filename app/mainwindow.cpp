@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -33,6 +34,18 @@ MainWindow::MainWindow(QWidget *parent)
     const QString programmDaten = QCoreApplication::applicationDirPath() + "/data/";
     standardPlan = programmDaten + "default.medat";
     musterPlan = programmDaten + "muster.medat";
+    dokument.setzeVorlagen({standardPlan, musterPlan});
+    connect(&dokument, &PlanDokument::geaendert, this, &MainWindow::PlanAuffrischen);
+    dokument.setzeOhneUndoFrage([this](const QString &ordner, const QString &grund) {
+        QMessageBox box(this);
+        box.setIcon(QMessageBox::Warning);
+        box.setText(txtVerFrage + "\n\n" + ordner + "\n" + grund);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.button(QMessageBox::Yes)->setText(txtOhneUndo);
+        box.button(QMessageBox::Cancel)->setText(txtAbort);
+        return box.exec() == QMessageBox::Yes;
+    });
 
     struct stat info;
     if (::stat(QFile::encodeName(einstellungen).constData(), &info) != 0) {
@@ -252,13 +265,7 @@ bool MainWindow::istVorlage(const QString &pfad) const
 // The same file however its path is spelled (relative, "..", a link).
 bool MainWindow::istVorlagenDatei(const QString &pfad) const
 {
-    const auto echt = [](const QString &p) {
-        const QFileInfo info(p);
-        const QString kanonisch = info.canonicalFilePath();
-        return kanonisch.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : kanonisch;
-    };
-    const QString ziel = echt(pfad);
-    return ziel == echt(standardPlan) || ziel == echt(musterPlan);
+    return dokument.istVorlage(pfad);
 }
 
 void MainWindow::setzeFensterTitel()

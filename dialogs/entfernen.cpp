@@ -72,25 +72,12 @@ void MainWindow::butEntfernen_clicked()
 void MainWindow::DatensatzLoeschen()
 {
     activateWindow();
-    int index = gewaehlterIndex();
+    const int index = gewaehlterIndex();
     // Only the chosen medication's own line goes, never the header or the
     // patient record, and a plan keeps at least one medication.
     if (index < 0 || feld(index, 0) != aktuelleNummer || anzahlDatensaetze <= 3
         || !tabelleHaeltPlan())
         return;
-    if (!AenderungBeginnen(&index) || anzahlDatensaetze <= 3)
-        return;
-
-    // The table is not edited here: the reload brings it in line with the file.
-    const bool geschrieben = TabelleSchreiben(aktuelleDatei, index);
-    DatenEinlesen(aktuelleDatei);
-    PatDatenFuellen();
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    ListBoxFuellen();
-    // After a failed write the file still holds the old plan; compacting would
-    // only fail and warn a second time.
-    if (geschrieben)
-        aufraeumen();
+    Ausgefuehrt(dokument.entfernen(feld(index, Feld::Eingabe), index));
     tabReiter->setCurrentIndex(0);
 }

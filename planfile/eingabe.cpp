@@ -150,12 +150,23 @@ QString freiText(QString text)
     return text.replace(QLatin1Char(';'), QLatin1Char(':'));
 }
 
+float gespeicherteZahl(const QString &text, bool *ok)
+{
+    bool gelesen = false;
+    float wert = text.toFloat(&gelesen);
+    if (!gelesen && text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
+        wert = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toFloat(&gelesen);
+    if (ok)
+        *ok = gelesen;
+    return gelesen ? wert : 0.0f;
+}
+
 bool zahlFeldLesbar(const QString &text)
 {
     if (text.isEmpty())
         return true;
     bool ok = false;
-    text.toFloat(&ok);
+    gespeicherteZahl(text, &ok);
     return ok;
 }
 

@@ -28,6 +28,10 @@ QString zahlSpeichern(float wert);
 // every one becomes ":".
 QString freiText(QString text);
 
+// A stored number field: plain decimal with a point, or with a decimal comma
+// as a hand edit leaves it ("37,5"); anything else reads as 0 with ok false.
+float gespeicherteZahl(const QString &text, bool *ok = nullptr);
+
 // Whether a stored number field reads as a number ("" counts as 0).
 bool zahlFeldLesbar(const QString &text);
 

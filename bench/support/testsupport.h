@@ -23,8 +23,6 @@ struct TestZugang
 {
     static int anzahl(MainWindow &w) { return w.anzahlDatensaetze; }
     static QStringList datensatz(MainWindow &w, int i) { return w.datensaetze[i]; }
-    static void setzeDatensatz(MainWindow &w, int i, const QStringList &r) { w.datensaetze[i] = r; }
-    static void setzeAnzahl(MainWindow &w, int n) { w.anzahlDatensaetze = n; }
     static QString aktuelleNummer(MainWindow &w) { return w.aktuelleNummer; }
     static void setzeAktuelleNummer(MainWindow &w, const QString &n) { w.aktuelleNummer = n; }
     static QString aktuelleDatei(MainWindow &w) { return w.aktuelleDatei; }
