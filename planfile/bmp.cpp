@@ -783,7 +783,7 @@ BmpPlan bmpAusPlan(const QStringList &patient, const QList<QStringList> &medikam
         }
         float taeglich = 0;
         for (int i = 0; i < 4; ++i) {
-            const float d = feldVon(r, 7 + i).toFloat();
+            const float d = gespeicherteZahl(feldVon(r, 7 + i));
             taeglich += d;
             m.dosen[i] = bmpDosis(d);
         }

@@ -107,7 +107,7 @@ BmpVorschau::BmpVorschau(const BmpPlan &plan, const QList<QStringList> &tabelle,
             const QStringList &r = tabelle.at(z.planIndex);
             bool gleicheDosen = true;
             for (int i = 0; i < 4; ++i)
-                gleicheDosen = gleicheDosen && feldVon(r, 7 + i).toFloat() == z.dosen[i];
+                gleicheDosen = gleicheDosen && gespeicherteZahl(feldVon(r, 7 + i)) == z.dosen[i];
             z.gleich = (z.staerke.isEmpty() || z.staerke == feldVon(r, 3))
                        && (z.dosenFehlen || gleicheDosen);
         } else {
@@ -240,7 +240,7 @@ QList<QStringList> BmpVorschau::anwenden(const QList<QStringList> &tabelle, quin
                 r[3] = z.staerke;
             bool andereDosen = false;
             for (int i = 0; i < 4; ++i)
-                andereDosen = andereDosen || feldVon(r, 7 + i).toFloat() != z.dosen[i];
+                andereDosen = andereDosen || gespeicherteZahl(feldVon(r, 7 + i)) != z.dosen[i];
             if (!z.dosenFehlen && andereDosen) {
                 // Today's stock, counted with the old doses, is where the new ones start.
                 r[6] = zahlSpeichern(prognose(r, jetzt).bestandHeute);

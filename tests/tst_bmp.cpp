@@ -5,6 +5,7 @@
 #include "support/ablauf.h"
 
 #include "misc/barcode.h"
+#include "pdf/bmpplan.h"
 #include "planfile/bmp.h"
 #include "planfile/bmpvorschau.h"
 
@@ -412,6 +413,75 @@ private slots:
         QCOMPARE(neu.size(), 3);
         QCOMPARE(neu.at(2).join(';'),
                  QString("3;Metoprolol 47,5 mg;alt;47,5 mg;30;%1;10;0.5;0;0.5;0;").arg(jetzt));
+    }
+
+    // The printed plan: rendered by Poppler's pdftoppm, each page's code read
+    // back by dmtxread to the XML meant for it; libxml2 parses it and names
+    // every medication; pdftotext finds each one in its row.
+    void druck_data()
+    {
+        QTest::addColumn<int>("anzahl");
+        QTest::addColumn<int>("seiten");
+        QTest::newRow("eine Seite") << 6 << 1;
+        QTest::newRow("drei Seiten") << 40 << 3;
+    }
+
+    void druck()
+    {
+        QFETCH(int, anzahl);
+        QFETCH(int, seiten);
+        QList<QStringList> medikamente;
+        QStringList namen, bedarf;
+        for (int i = 0; i < anzahl; ++i) {
+            const QString name = QString::fromUtf8("Äraxin %1 & Co").arg(i + 1);
+            const bool nachBedarf = i % 5 == 4, nichtImPlan = i % 7 == 6;
+            medikamente << QStringList{QString::number(i + 3), name, "Grund " + QString::number(i),
+                                       QString::number(i + 1) + " mg", "30", "1700000000", "20",
+                                       nachBedarf ? "0" : "1", "0", nachBedarf ? "0" : "0.5", "0",
+                                       nichtImPlan ? "1" : "0"};
+            if (!nichtImPlan)
+                (nachBedarf ? bedarf : namen) << name;
+        }
+        const BmpPlan plan = bmpAusPlan({"2", "Weißmüller", "Jürgen", "17.02.1944", "0", "0"}, medikamente);
+        const QString instanz = "00112233445566778899AABBCCDDEEFF";
+        const QDateTime zeit(QDate(2024, 3, 1), QTime(9, 30));
+        const QList<BmpSeite> teile = bmpSchreiben(plan, instanz, zeit);
+        QCOMPARE(teile.size(), seiten);
+        BmpDruckTexte t{"Medikationsplan", "Seite %1 von %2", QString::fromUtf8("für:"), "geb. am:",
+                        "ausgedruckt von:", "ausgedruckt:", "Bedarfsmedikation", "Eigene Kopie",
+                        {"Wirkstoff", "Handelsname", QString::fromUtf8("Stärke"), "Form", "morgens",
+                         "mittags", "abends", "zur Nacht", "Einheit", "Hinweise", "Grund"}};
+        QTemporaryDir ordner;
+        QFile pdf(ordner.path() + "/plan.pdf");
+        QVERIFY(pdf.open(QIODevice::WriteOnly));
+        pdf.write(bmpPdf(plan, teile, t, zeit));
+        pdf.close();
+        laufen("pdftoppm", {"-r", "300", "-gray", "-png", pdf.fileName(), ordner.path() + "/s"});
+        QStringList gelesen;
+        for (int n = 0; n < seiten; ++n) {
+            const QString bild = ordner.path() + QString("/s-%1.png").arg(n + 1);
+            const QByteArray xml = laufen("dmtxread", {"-N", "1", bild});
+            QCOMPARE(xml, teile.at(n).xml);
+            QVERIFY(xml.size() <= 1400);
+            const QByteArray mitProlog = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + xml;
+            const QString a = QString::fromUtf8(laufen("xmllint", {"--xpath", "//M/@a", "-"}, mitProlog));
+            for (const QString &name : a.split('\n', Qt::SkipEmptyParts))
+                gelesen << name.trimmed().mid(3).chopped(1).replace("&amp;", "&");
+        }
+        QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(gelesen, namen + bedarf);
+        const QString text = QString::fromUtf8(laufen("pdftotext", {"-layout", pdf.fileName(), "-"}));
+        for (const QStringList &r : medikamente) {
+            if (r[11] == "1") {
+                QVERIFY2(!text.contains(r[1] + " "), qPrintable(r[1]));
+                continue;
+            }
+            const QString dosen = r[7] == "1" ? QString::fromUtf8("1 +0 +½ +0") : QString();
+            QVERIFY2(text.contains(QRegularExpression(QRegularExpression::escape(r[1]) + " +" + r[3]
+                                                      + " +" + dosen + ".*" + r[2] + "\n")),
+                     qPrintable(r[1]));
+        }
+        QVERIFY(text.contains("Eigene Kopie"));
     }
 
     void dosis_data()
