@@ -9,7 +9,10 @@
 #include "planfile/bmp.h"
 #include "planfile/bmpvorschau.h"
 
+#include <QAction>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QTableWidget>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -482,6 +485,133 @@ private slots:
                      qPrintable(r[1]));
         }
         QVERIFY(text.contains("Eigene Kopie"));
+    }
+
+    // The window: the import into a plan that holds two of the plan's
+    // medications, written as one change that one undo takes back; a file
+    // that is no picture changes nothing; the dialog named for screen
+    // readers in every language; the print handed to the viewer.
+    void fenster_data()
+    {
+        QTest::addColumn<QString>("ablauf");
+        const QString plan = "datei p.medat\n"
+                             "1;Tablora;;;;;;;;;;;\n"
+                             "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
+                             "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
+                             "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
+                             ".\n";
+        QTest::newRow("Import, Rueckgaengig") << plan + QString::fromUtf8(
+            "start p.medat de\n"
+            "> datei foto.jpg\n"
+            "> zugang texte bmpTabelle#~5 bmpTabelle[0,9]~\"schon im Plan\" "
+            "bmpTabelle[1,9]~\"Stärke und Dosis\" bmpTabelle[3,4]~1/2 bmpPatientAnders.sichtbar~1 "
+            "bmpPatient.sichtbar~0 bmpNotizen~\"Bitte messen\" ok\n"
+            "klick menu18\n"
+            "erwarte p.medat\n"
+            "1;Tablora;;;;;;;;;;;\n"
+            "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
+            "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
+            "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
+            "5;PZN 04129423;Blutverdünnung;;0;{T};0;0;0;1;0;;\n"
+            "6;Insulin Beispiel;Diabetes;;0;{T};0;20;0;0.5;0;;\n"
+            "7;Amoxicillin 1000;Nebenhöhlen;1000 mg;0;{T};0;1;1;1;0;;\n"
+            ".\n"
+            "ist tabelleVerordnungsplan# 5\n"
+            "klick menu51\n"
+            "erwarte p.medat\n"
+            "1;Tablora;;;;;;;;;;;\n"
+            "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
+            "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
+            "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
+            ".\n"
+            "> datei druck.pdf\n"
+            "klick menu23\n"
+            "geoeffnet druck.pdf\n"
+            "seiten druck.pdf 1\n");
+        QTest::newRow("kein Bild") << plan + QString::fromUtf8(
+            "datei kaputt.png Das ist kein Bild.\n"
+            "start p.medat de\n"
+            "merke\n"
+            "> datei kaputt.png\n"
+            "> meldung weder ein Bild\n"
+            "klick menu18\n"
+            "unveraendert\n");
+        for (const char *sprache : {"en", "pers"})
+            QTest::newRow(sprache) << plan + "start p.medat " + sprache + "\n"
+                                              "zugang\n"
+                                              "> datei foto.jpg\n"
+                                              "> zugang texte abbrechen\n"
+                                              "klick menu18\n";
+    }
+
+    void fenster()
+    {
+        QFETCH(QString, ablauf);
+        Ablauf a;
+        const QStringList foto = bilder(m_ordner.path(), {"einseitig.xml"}, "foto");
+        QVERIFY(QFile::copy(foto.value(0), a.pfad("foto.jpg")));
+        a.ausfuehren(ablauf.split('\n'));
+    }
+
+    // Figures a user waits for: a 300 dpi A4 scan decoded, the preview of
+    // 20 medications on screen after the file dialog closed.
+    void tempo()
+    {
+        QTemporaryDir ordner;
+        QByteArray xml = "<MP v=\"027\" U=\"0123456789ABCDEF0123456789ABCDEF\" l=\"de-DE\"><P g=\"Erika\" "
+                         "f=\"Musterfrau\" b=\"19480312\"/><A n=\"Praxis\" t=\"2024-03-01T09:30:00\"/><S>";
+        for (int i = 0; i < 20; ++i)
+            xml += "<M p=\"" + QByteArray::number(1000000 + i * 7919) + "\" m=\"1\" v=\"\xbd\" du=\"1\"/>";
+        xml += "</S></MP>";
+        QFile quelle(ordner.path() + "/zwanzig.xml");
+        QVERIFY(quelle.open(QIODevice::WriteOnly));
+        quelle.write(xml);
+        quelle.close();
+        laufen("dmtxwrite", {"-d", "3", "-m", "9", "-o", ordner.path() + "/code.png", quelle.fileName()});
+        const QString scan = ordner.path() + "/scan.png";
+        laufen("convert", {"-size", "2480x3508", "xc:white", ordner.path() + "/code.png", "-geometry",
+                           "+1950+110", "-composite", "-colorspace", "Gray", scan});
+        const QByteArray bytes = lesen(scan);
+        qint64 bester = LLONG_MAX;
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer uhr;
+            uhr.start();
+            QCOMPARE(barcodesInDatei(bytes).inhalte.value(0), xml);
+            bester = qMin(bester, uhr.elapsed());
+        }
+        qInfo("decoding a 2480 x 3508 scan: %lld ms", bester);
+        QVERIFY(bester < 1000);
+
+        Ablauf a;
+        QVERIFY(QFile::copy(ordner.path() + "/code.png", a.pfad("code.png")));
+        a.ausfuehren({"datei p.medat", "1;Tablora;;;;;;;;;;;", "2;Muster;Erika;01.02.1950;0;0;;;;;;;",
+                      "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;", ".", "start p.medat de"});
+        struct Stoppuhr : QObject
+        {
+            QString bild;
+            QElapsedTimer uhr;
+            qint64 dauer = -1;
+            int zeilen = 0;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                if (auto *d = qobject_cast<QFileDialog *>(o); d && e->type() == QEvent::Show) {
+                    d->selectFile(bild);
+                    QMetaObject::invokeMethod(d, [d, this] { uhr.start(); QMetaObject::invokeMethod(d, "accept"); }, Qt::QueuedConnection);
+                } else if (o->objectName() == "bmpDialog" && e->type() == QEvent::Show) {
+                    dauer = uhr.elapsed();
+                    zeilen = o->findChild<QTableWidget *>("bmpTabelle")->rowCount();
+                    QMetaObject::invokeMethod(o, "reject", Qt::QueuedConnection);
+                }
+                return false;
+            }
+        } stoppuhr;
+        stoppuhr.bild = a.pfad("code.png");
+        qApp->installEventFilter(&stoppuhr);
+        a.fenster()->findChild<QAction *>("menu18")->trigger();
+        qApp->removeEventFilter(&stoppuhr);
+        qInfo("preview of %d medications shown after %lld ms", stoppuhr.zeilen, stoppuhr.dauer);
+        QCOMPARE(stoppuhr.zeilen, 20);
+        QVERIFY(stoppuhr.dauer >= 0 && stoppuhr.dauer < 100);
     }
 
     void dosis_data()
