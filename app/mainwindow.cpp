@@ -234,6 +234,10 @@ void MainWindow::MenueBauen(const QString &sprache)
             &MainWindow::ErinnerungenExportieren);
     connect(eintrag(datei, "menu17", txtMenu17), &QAction::triggered, this,
             &MainWindow::TabelleExportieren);
+#ifdef TABLORA_BARCODE
+    connect(eintrag(datei, "menu18", txtMenu18), &QAction::triggered, this,
+            &MainWindow::BmpImportieren);
+#endif
     datei->addSeparator();
     connect(eintrag(datei, "menu15", txtMenu15, "CTRL+Q"), &QAction::triggered, this,
             &QWidget::close);
@@ -246,6 +250,9 @@ void MainWindow::MenueBauen(const QString &sprache)
             &MainWindow::print_medlist);
     connect(eintrag(pdf, "menu22", txtMenu22), &QAction::triggered, this,
             &MainWindow::print_regulation);
+#ifdef TABLORA_BARCODE
+    connect(eintrag(pdf, "menu23", txtMenu23), &QAction::triggered, this, &MainWindow::print_bmp);
+#endif
 
     sprachGruppe->setExclusive(true);
     QMenu *sprachen = leiste->addMenu(txtMenu3);

@@ -321,6 +321,21 @@ private:
     QString txtWarnWeeks, txtWarnTerm, txtMoveUp, txtMoveDown, txtFileList, txtPdfSave;
     QString txtApoTitle, txtApoGeholt, txtApoStand, txtApoPackungen, txtApoJe, txtApoEinheiten,
         txtApoKnopf;
+    // The doctor's medication plan: imported from its barcode, printed in its layout
+    void BmpImportieren();
+    bool BmpVorschauZeigen(class BmpVorschau &vorschau, bool &patient);
+    bool BmpUebernehmen(const class BmpVorschau &vorschau, bool patient);
+    void print_bmp();
+    QString txtMenu18, txtMenu23;
+    QString txtBmpOpentitle, txtBmpFilter, txtBmpTitle, txtBmpIntro, txtBmpList, txtBmpGrund,
+        txtBmpHinweis, txtBmpAbschnitt, txtBmpAktion, txtBmpNeu, txtBmpUpdate, txtBmpGleich,
+        txtBmpDosen, txtBmpVoll, txtBmpPatneu, txtBmpPatanders, txtBmpSeitenfehlen, txtBmpNotizen,
+        txtBmpOk, txtBmpNocode, txtBmpNotplan, txtBmpBadcode, txtBmpVersion, txtBmpMixed,
+        txtBmpNoimage, txtBmpToobig, txtBmpEmpty, txtBmpReaderr, txtBmpPzn, txtBmpGtin,
+        txtBmpPharmacode, txtBmpDruck, txtBmpSeite, txtBmpFuer, txtBmpGeb, txtBmpVon, txtBmpAm,
+        txtBmpWirkstoff, txtBmpHandelsname, txtBmpStaerke, txtBmpForm, txtBmpMorgens,
+        txtBmpMittags, txtBmpAbends, txtBmpNacht, txtBmpEinheit, txtBmpHinweise, txtBmpBedarf,
+        txtBmpKopie;
 
     friend struct TestZugang; // tests reach the text helpers and the table
 };

@@ -36,11 +36,14 @@ QFont fuss()
 }
 } // namespace PdfSchrift
 
-PdfDokument::PdfDokument()
+PdfDokument::PdfDokument(bool quer)
     : m_puffer(&m_daten)
 {
     m_puffer.open(QIODevice::WriteOnly);
     m_schreiber = std::make_unique<QPdfWriter>(&m_puffer);
+    if (quer)
+        m_schreiber->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                               QMarginsF(0, 0, 0, 0)));
     m_maler.begin(m_schreiber.get());
     // Qt 6 takes this pen for the painter's default and never hands it to the
     // PDF engine, which then draws the first outlines as faint hairlines:

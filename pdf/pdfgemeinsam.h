@@ -34,7 +34,8 @@ public:
     // Kept free at the bottom of every page, like the left margin.
     static constexpr int untererRand = 500;
 
-    PdfDokument();
+    // quer: A4 landscape without margins (the medication plan's layout).
+    explicit PdfDokument(bool quer = false);
     ~PdfDokument();
     PdfDokument(const PdfDokument &) = delete;
     PdfDokument &operator=(const PdfDokument &) = delete;
@@ -67,12 +68,12 @@ public:
     // Ends the painter; the finished document.
     QByteArray beenden();
 
-private:
     void neueSeite();
     void seitenZeileZeichnen();
     QString m_patient, m_muster;
     int m_gesamt = 0;
 
+private:
     QByteArray m_daten;
     QBuffer m_puffer;
     std::unique_ptr<QPdfWriter> m_schreiber;

@@ -147,6 +147,11 @@ QString zahlSpeichern(float wert)
     return QString::number(double(wert), 'f', 60);
 }
 
+QString freiText(QString text)
+{
+    return text.replace(QLatin1Char(';'), QLatin1Char(':'));
+}
+
 float gespeicherteZahl(const QString &text, bool *ok)
 {
     bool gelesen = false;

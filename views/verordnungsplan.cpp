@@ -3,6 +3,7 @@
 #include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
+#include "views/prognose.h"
 
 #include <QTableWidget>
 
