@@ -89,6 +89,9 @@ const QMap<QString, Funktion> &funktionen()
              const quint32 jetzt = jetztUnix();
              return QString::number(packungenFuer(r, prognose(r, jetzt), jetzt, patient));
          }},
+        {"leerSeit", [](const QStringList &a) {
+             return QString::number(prognose(a[0].split(';'), jetztUnix()).leerSeitTagen());
+         }},
         {"warnung", [](const QStringList &a) {
              const Warnung w = warnung(prognose(a[0].split(';'), jetztUnix()), a[1].split(';'));
              QStringList n{w.rot() ? "rot" : w.gelb() ? "gelb" : "-"};

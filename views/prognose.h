@@ -22,8 +22,10 @@ struct Prognose
     bool verbrauch = false; // false for on-demand medication (D == 0): W, R, T undefined
     // Used up: nothing left at home today (also when it ran out less than a day ago).
     bool aufgebraucht() const { return verbrauch && (restTage < 0 || !(bestandHeute > 0)); }
-    // R may be clamped to the least 32-bit value, which has no positive counterpart.
-    qint32 leerSeitTagen() const { return aufgebraucht() ? -qMax(restTage, -INT_MAX) : 0; }
+    // Whole days since the stock ran out, never below 0 (a stock of 0 with days
+    // still to come, as from negative doses); R may be clamped to the least
+    // 32-bit value, which has no positive counterpart.
+    qint32 leerSeitTagen() const { return aufgebraucht() ? qMax(0, -qMax(restTage, -INT_MAX)) : 0; }
 };
 
 Prognose prognose(const QStringList &datensatz, quint32 jetzt);
