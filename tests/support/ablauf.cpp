@@ -455,6 +455,10 @@ void Ablauf::wachen()
         m_runden = 0;
         return;
     }
+    // A file dialog is still shown for a moment after its replace question:
+    // while it takes its name, the next answer is for the dialog after it.
+    if (d == m_angenommen)
+        return;
     if (!m_antworten.isEmpty()) {
         const QString antwort = m_antworten.takeFirst();
         m_runden = -1000000; // until the answer has run
@@ -488,7 +492,9 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         // The name field may still hold the file the dialog proposed.
         if (auto *feld = fd->findChild<QLineEdit *>("fileNameEdit"))
             feld->setText(pfad(einsetzen(antwort.mid(6))));
+        m_angenommen = fd;
         QMetaObject::invokeMethod(fd, "accept");
+        m_angenommen = nullptr;
         return true;
     }
     if (antwort.startsWith("tue ")) { // a command while the dialog stays open

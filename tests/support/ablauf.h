@@ -130,6 +130,7 @@ private:
     QTimer m_waechter;
     QPointer<QWidget> m_offen;
     int m_runden = 0;
+    QPointer<QWidget> m_angenommen; // file dialog whose name was given
     QMap<QString, QByteArray> m_gemerkt;
     QList<QUrl> m_urls;
     QByteArray m_zone; // TZ before "zeitzone": "=value", or "-" when unset
