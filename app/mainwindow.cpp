@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/plattform.h"
 #include "app/qtkompat.h"
 
 #include <QActionGroup>
@@ -14,8 +15,6 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QTableWidget>
-
-#include <sys/stat.h>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -34,8 +33,7 @@ MainWindow::MainWindow(QWidget *parent)
     standardPlan = programmDaten + "default.medat";
     musterPlan = programmDaten + "muster.medat";
 
-    struct stat info;
-    if (::stat(QFile::encodeName(einstellungen).constData(), &info) != 0) {
+    if (!gibtEs(einstellungen)) {
         // First run: the folder may lack parents on a fresh account, and the
         // sources lie beside the program, not in the working directory.
         QDir::root().mkpath(einstellungen + "/data");
@@ -70,7 +68,7 @@ MainWindow::MainWindow(QWidget *parent)
         letzteDatei = pfade.value("letzteDatei").toString();
         pfade.endGroup();
     }
-    const QString dokumente = QDir::homePath() + "/Documents";
+    const QString dokumente = dokumenteOrdner();
     if (QFileInfo(letzteDatei).isFile()) {
         aktuelleDatei = letzteDatei;
         dokumentePfad = letzteDatei == standardPlan ? dokumente : letzteDatei;

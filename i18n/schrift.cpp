@@ -2,13 +2,15 @@
 #include "i18n/schrift.h"
 
 #include <QFontInfo>
-#include <QStringList>
 
-const char *const arabischeSchrift = "Noto Sans Arabic";
+QStringList arabischeSchriften()
+{
+    return {QStringLiteral("Noto Sans Arabic"), QStringLiteral("Tahoma")};
+}
 
 QFont mitArabisch(QFont schrift)
 {
-    // The family the name resolves to ("arial" is an alias), then the Arabic one.
-    schrift.setFamilies({QFontInfo(schrift).family(), QString::fromLatin1(arabischeSchrift)});
+    // The family the name resolves to ("arial" is an alias), then the Arabic ones.
+    schrift.setFamilies(QStringList{QFontInfo(schrift).family()} + arabischeSchriften());
     return schrift;
 }

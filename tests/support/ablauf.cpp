@@ -29,6 +29,78 @@
 
 #include <ctime>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+// On Linux the working folder is also $HOME, so the program proposes plans in
+// {P}/Documents. Windows keeps the Documents folder's place in the user's
+// registry: under Wine, in the prefix of their own the tests run in, the
+// sessions point it at {P}/Documents and put the entry back afterwards. Not
+// on a real Windows, where it is the user's own folder.
+struct DokumenteUmleitung
+{
+    HKEY schluessel = nullptr;
+    DWORD typ = 0;
+    QByteArray vorher;
+
+    explicit DokumenteUmleitung(const QString &ordner)
+    {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER,
+                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                          0, KEY_QUERY_VALUE | KEY_SET_VALUE, &schluessel) != ERROR_SUCCESS) {
+            schluessel = nullptr;
+            return;
+        }
+        DWORD groesse = 0;
+        if (RegQueryValueExW(schluessel, L"Personal", nullptr, &typ, nullptr, &groesse) == ERROR_SUCCESS) {
+            vorher.resize(groesse);
+            RegQueryValueExW(schluessel, L"Personal", nullptr, &typ,
+                             reinterpret_cast<BYTE *>(vorher.data()), &groesse);
+        }
+        const std::wstring neu = QDir::toNativeSeparators(ordner).toStdWString();
+        RegSetValueExW(schluessel, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE *>(neu.c_str()),
+                       DWORD((neu.size() + 1) * sizeof(wchar_t)));
+    }
+    ~DokumenteUmleitung()
+    {
+        if (!schluessel)
+            return;
+        if (vorher.isEmpty())
+            RegDeleteValueW(schluessel, L"Personal");
+        else
+            RegSetValueExW(schluessel, L"Personal", 0, typ,
+                           reinterpret_cast<const BYTE *>(vorher.constData()), DWORD(vorher.size()));
+        RegCloseKey(schluessel);
+    }
+    static bool unterWine()
+    {
+        return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    }
+};
+
+// The Linux path of a path under Wine, for mount and umount; empty elsewhere.
+static QString linuxPfad(const QString &pfad)
+{
+    using Umwandlung = char *(CDECL *)(LPCWSTR);
+    const auto umwandeln = reinterpret_cast<Umwandlung>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char *roh = umwandeln ? umwandeln(QDir::toNativeSeparators(pfad).toStdWString().c_str()) : nullptr;
+    const QString ergebnis = roh ? QString::fromUtf8(roh) : QString();
+    if (roh)
+        HeapFree(GetProcessHeap(), 0, roh);
+    return ergebnis;
+}
+#else
+struct DokumenteUmleitung
+{
+};
+
+static QString linuxPfad(const QString &pfad)
+{
+    return pfad;
+}
+#endif
+
 namespace {
 
 QByteArray lesenBytes(const QString &pfad)
@@ -297,6 +369,10 @@ Ablauf::Ablauf()
     m_altesVerzeichnis = QDir::currentPath();
     QDir::setCurrent(m_arbeit.path());
     qputenv("HOME", m_arbeit.path().toUtf8());
+#ifdef Q_OS_WIN
+    if (DokumenteUmleitung::unterWine())
+        m_dokumente = std::make_unique<DokumenteUmleitung>(m_arbeit.path() + "/Documents");
+#endif
     QDesktopServices::setUrlHandler("file", this, "oeffnen");
     connect(&m_waechter, &QTimer::timeout, this, &Ablauf::wachen);
     m_waechter.start(20);
@@ -305,6 +381,7 @@ Ablauf::Ablauf()
 Ablauf::~Ablauf()
 {
     m_fenster.reset();
+    m_dokumente.reset();
     QDesktopServices::unsetUrlHandler("file");
     for (const QString &m : m_mounts)
         QProcess::execute("umount", {m});
@@ -591,8 +668,14 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     if (befehl == "datei" || befehl == "erwarte") {
         const QString quelle = w.size() > 2 ? z.section(' ', 2) : block().join('\n') + '\n';
         bool gleich = false; // a {T} the program wrote may lie up to 5 s back
-        for (int s = 0; befehl == "erwarte" && s < 6 && !gleich; ++s)
+        for (int s = 0; befehl == "erwarte" && s < 6 && !gleich; ++s) {
             gleich = lesenBytes(pfad(name)) == bytes(quelle, s);
+#ifdef Q_OS_WIN
+            // Qt ends the lines of the ini files it writes on Windows in CRLF.
+            if (name.endsWith(".ini") && !gleich)
+                gleich = lesenBytes(pfad(name)) == bytes(quelle, s).replace("\n", "\r\n");
+#endif
+        }
         if (befehl == "datei") {
             schreibenBytes(pfad(name), bytes(quelle));
         } else if (rest == "-" ? QFile::exists(pfad(name)) : !gleich) {
@@ -664,12 +747,14 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return QFile::remove(pfad(name)) || QDir(pfad(name)).removeRecursively();
     if (befehl == "tmpfs") {
         QDir().mkpath(pfad(name));
-        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest, "tmpfs", pfad(name)}))
+        // Under Wine, Linux's mount on the folder's Linux path.
+        const QString ort = linuxPfad(pfad(name));
+        if (ort.isEmpty() || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest, "tmpfs", ort}))
         {
             QTest::qSkip("tmpfs needs root", __FILE__, __LINE__);
             return false;
         }
-        m_mounts << pfad(name);
+        m_mounts << ort;
         return true;
     }
     if (befehl == "fuellen") {
@@ -698,6 +783,12 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return n == rest.toInt() || fehler(QString("%1 Dateien in %2").arg(n).arg(name));
     }
     if (befehl == "zeitzone") {
+#ifdef Q_OS_WIN
+        // Qt reads local time on Windows through the C runtime, which takes no
+        // zone names in TZ and knows the one zone of the system only.
+        QTest::qSkip("Windows: no time zone of its own for a process", __FILE__, __LINE__);
+        return false;
+#endif
         if (m_zone.isEmpty())
             m_zone = qEnvironmentVariableIsSet("TZ") ? "=" + qgetenv("TZ") : "-";
         qputenv("TZ", name.toUtf8());
