@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/plattform.h"
 #include "app/qtkompat.h"
+#include "planfile/sicherschreiben.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -32,6 +34,18 @@ MainWindow::MainWindow(QWidget *parent)
     const QString programmDaten = QCoreApplication::applicationDirPath() + "/data/";
     standardPlan = programmDaten + "default.medat";
     musterPlan = programmDaten + "muster.medat";
+    dokument.setzeVorlagen({standardPlan, musterPlan});
+    connect(&dokument, &PlanDokument::geaendert, this, &MainWindow::PlanAuffrischen);
+    dokument.setzeOhneUndoFrage([this](const QString &ordner, const QString &grund) {
+        QMessageBox box(this);
+        box.setIcon(QMessageBox::Warning);
+        box.setText(txtVerFrage + "\n\n" + ordner + "\n" + grund);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.button(QMessageBox::Yes)->setText(txtOhneUndo);
+        box.button(QMessageBox::Cancel)->setText(txtAbort);
+        return box.exec() == QMessageBox::Yes;
+    });
 
     if (!gibtEs(einstellungen)) {
         // First run: the folder may lack parents on a fresh account, and the
@@ -47,6 +61,9 @@ MainWindow::MainWindow(QWidget *parent)
         pfade.setValue("letzteDatei", standardPlan);
         pfade.endGroup();
     }
+    // The settings name the plan's path: the user's alone, also when an
+    // earlier version left them readable by others.
+    einstellungenSchuetzen(einstellungen);
 
     datenPfad = einstellungen + "/data/";
 
@@ -250,13 +267,7 @@ bool MainWindow::istVorlage(const QString &pfad) const
 // The same file however its path is spelled (relative, "..", a link).
 bool MainWindow::istVorlagenDatei(const QString &pfad) const
 {
-    const auto echt = [](const QString &p) {
-        const QFileInfo info(p);
-        const QString kanonisch = info.canonicalFilePath();
-        return kanonisch.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : kanonisch;
-    };
-    const QString ziel = echt(pfad);
-    return ziel == echt(standardPlan) || ziel == echt(musterPlan);
+    return dokument.istVorlage(pfad);
 }
 
 void MainWindow::setzeFensterTitel()

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "app/mytabwidget.h"
+#include "planfile/plandokument.h"
 
 class QCheckBox;
 class QDateEdit;
@@ -30,9 +31,14 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+protected:
+    bool eventFilter(QObject *objekt, QEvent *ereignis) override;
+    void closeEvent(QCloseEvent *ereignis) override;
+
+public:
     // Capacity of the record table: header line, patient record, 48 medications.
-    static constexpr int maxDatensaetze = 50;
-    static constexpr int maxMedikamente = maxDatensaetze - 2;
+    static constexpr int maxDatensaetze = PlanDokument::maxDatensaetze;
+    static constexpr int maxMedikamente = PlanDokument::maxMedikamente;
 
 private slots:
     void BeschriftungAuslesen(QString sprache);
@@ -95,24 +101,28 @@ private:
     bool istVorlage(const QString &pfad) const;
     bool istVorlagenDatei(const QString &pfad) const;
 
-    // Plan file access (planfile/)
-    QString feld(int index, int nummer) const;
-    void setzeFeld(int index, int nummer, const QString &wert);
+    // Plan file access (planfile/): every read and write goes through the document.
+    QString feld(int index, int nummer) const { return dokument.feld(index, nummer); }
     bool tabelleHaeltPlan() const;
     int gewaehlterIndex() const;
-    QByteArray tabellenText(int auslassen = -1) const;
-    bool TabelleSchreiben(const QString &pfad, int auslassen = -1);
-    bool ZeileAnhaengen(const QString &pfad, const QString &zeile);
-    // fehlerText: the message shown on failure (default: the plan-file one)
-    bool DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
-                        const QString &fehlerText = QString());
+    // The outcome of a command in words: failures, the reload line. True when
+    // the change is in the file.
+    bool Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &fehlerText = QString(),
+                     const QString &leseText = QString());
+    // Views refilled from the document; the form keeps what the user typed.
+    void PlanAuffrischen();
+    bool ExportSchreiben(const QString &pfad, const QByteArray &inhalt, const QString &fehlerText);
     void PlanAnzeigen();
     // Templates are never written: before the first change of one, the plan
     // gets a file of the user's own. False when the user cancelled.
     bool VorlageAblegen();
-    bool PlanAblegen(const QString &pfad);
+    bool PlanAblegen(const QString &pfad, const Plantabelle *neu = nullptr);
+    void LetzteDateiMerken(const QString &pfad);
+    // exportiert: the file must not be a plan file (refused before the
+    // dialog asks whether to replace it).
     QString speicherDateiErfragen(const QString &titel, const QString &start,
-                                  const QString &filter, const QString &endung);
+                                  const QString &filter, const QString &endung,
+                                  bool exportiert = false);
     void AuswahlVergessen();
     void setzeFensterTitel();
 
@@ -147,12 +157,40 @@ private:
     QString standardPlan;
     QString musterPlan;
 
-    // Record table
-    QStringList datensaetze[maxDatensaetze];
-    qint32 anzahlDatensaetze = 0;
-    QString tabellenDatei; // absolute path of the file the table was loaded from
-    QString neueZeile;
+    // The plan; views read its records through the two names below.
+    PlanDokument dokument;
+    struct TabellenSicht
+    {
+        const PlanDokument *dok;
+        const QStringList &operator[](int i) const
+        {
+            static const QStringList leer;
+            const auto &d = dok->tabelle().datensaetze;
+            return i >= 0 && i < d.size() ? d.at(i) : leer;
+        }
+    };
+    struct AnzahlSicht
+    {
+        const PlanDokument *dok;
+        operator qint32() const { return dok->anzahlDatensaetze(); }
+    };
+    const TabellenSicht datensaetze{&dokument};
+    const AnzahlSicht anzahlDatensaetze{&dokument};
     QString aktuelleNummer;
+    QString gewaehlterName; // the chosen medication's name, to find it again
+    class QLabel *labNeuGeladen = nullptr;
+    class QTimer *neuGeladenUhr = nullptr;
+    bool formularHakenGeaendert = false; // the not-in-plan box was clicked
+    QDate gezeigteGeburt; // the birth date as the plan held it at the last refill
+    QDate gezeigterTermin; // the appointment day likewise
+    // Typed input not saved yet (views/offen.cpp)
+    bool FormularOffen() const;
+    bool PatientOffen() const;
+    bool TerminOffen() const;
+    void PatFelderMarkieren();
+    bool EingabenKlaeren(bool nurFormular = false);
+    void EingabenVerwerfen(bool nurFormular);
+    QString txtOffen, txtOffenSpeichern, txtOffenVerwerfen;
 
     QStringList spaltenUebersicht;
     QStringList spaltenVerordnungsplan;
@@ -242,11 +280,8 @@ private:
     QString txtMenu16, txtMenu17, txtNachbestellen, txtTermin, txtKnapp, txtAlleReichen,
         txtPackungen, txtPlanDatei, txtExportErr;
     // Undo, redo and the plan's history
-    bool AenderungBeginnen(int *medIndex = nullptr, bool patientFelder = false);
-    bool VersionBehalten(const QString &plan, const QByteArray &bytes);
-    bool FremdeAenderungBehalten(const QByteArray &aufPlatte);
-    void PlanGeschrieben(const QString &pfad, const QByteArray &inhalt);
     void UndoZustandAktualisieren();
+    void NeuGeladenZeigen();
     void BearbeitenMenueBauen(class QMenuBar *leiste);
     void PlanNeuZeigen();
     void Zeitreise(int schritt);
@@ -256,13 +291,13 @@ private:
     bool VersionWiederherstellen(const QString &versionPfad);
     void DateiAufraeumen();
     struct AenderungsWorte aenderungsWorte() const;
-    QByteArray letzterStand; // the plan's bytes as last read or written
-    QString undoGesperrtFuer; // plan whose last change could not be kept
-    QStringList versionFehlerGemeldet;
     class QAction *aktionUndo = nullptr;
     class QAction *aktionRedo = nullptr;
     QString txtMenu5, txtMenu51, txtMenu52, txtMenu53;
-    QString txtVerReload, txtVerGone, txtVerErr, txtVerRestoreErr;
+    QString txtVerReload, txtVerGone, txtVerErr, txtVerRestoreErr, txtVerGeloescht, txtVerMuell,
+        txtVerFrage, txtExportPlan, txtOhneUndo, txtVerFallback;
+    // Privacy and limits: a plan file too large to open, a language file that cannot be read
+    QString txtTooBig, txtLangErr;
     QString txtHisTitle, txtHisTime, txtHisChange, txtHisRestore, txtHisClose, txtHisEmpty,
         txtHisList, txtHisStock, txtHisAdded, txtHisRemoved, txtHisChanged, txtHisOrder,
         txtHisPatient, txtHisAppt, txtHisNoAppt, txtHisSame, txtHisOther;

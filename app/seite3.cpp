@@ -95,6 +95,9 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     butPatSpeichern->setObjectName("butPatSpeichern");
     butPatSpeichern->setGeometry(100, 110, 150, 20);
     connect(butPatSpeichern, &QPushButton::clicked, this, &MainWindow::PatDatenAendern);
+    connect(editName, &QLineEdit::textEdited, this, &MainWindow::PatFelderMarkieren);
+    connect(editVorname, &QLineEdit::textEdited, this, &MainWindow::PatFelderMarkieren);
+    connect(dateGeburt, &QDateEdit::dateChanged, this, &MainWindow::PatFelderMarkieren);
 
     groupArztTermin = blauerKasten(seite, "groupArztTermin", txtDocterm, {400, 20, 285, 170},
                                    kastenSchrift);
@@ -121,6 +124,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     butArztTermin->setGeometry(110, 110, 150, 20);
     PatDatenFuellen();
     connect(butArztTermin, &QPushButton::clicked, this, &MainWindow::ArztTerminMachen);
+    connect(dateArztTermin, &QDateEdit::dateChanged, this, &MainWindow::PatFelderMarkieren);
 
     groupHinweis2 = blauerKasten(seite, "groupHinweis2", txtHints, {705, 20, 200, 170},
                                  kastenSchrift);

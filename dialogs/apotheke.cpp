@@ -59,7 +59,9 @@ void MainWindow::butApotheke_clicked()
     geholt->setFont(fettSchrift);
 
     QLabel *standLabel = label(behaelter, txtApoStand + ": ", {0, 70, 100, 20}, rechts);
-    apoStand = zahlFeld(behaelter, "apoStand", zahlSpeichern(p.bestandHeute),
+    // A stock the plan holds as no number is asked for, never taken as 0.
+    const bool lesbar = zahlFeldLesbar(feld(index, Feld::Bestand));
+    apoStand = zahlFeld(behaelter, "apoStand", lesbar ? zahlSpeichern(p.bestandHeute) : QString(),
                         {100, 70, 50, 20});
     standLabel->setBuddy(apoStand);
     const int packungen = packungenFuer(datensaetze[index], p, jetztUnix(), datensaetze[1]);
@@ -101,19 +103,11 @@ void MainWindow::butApotheke_clicked()
 void MainWindow::butApoEintrag_clicked()
 {
     activateWindow();
-    int index = gewaehlterIndex();
+    const int index = gewaehlterIndex();
     // Only meaningful while the dialog is open, and only on the loaded plan:
     // a change the file cannot take would show as stored when it is not.
     if (!apoStand || index < 0 || !tabelleHaeltPlan())
         return;
-    const QStringList gezeigt = datensaetze[index];
-    if (!AenderungBeginnen(&index)) {
-        apoStand->window()->close();
-        return;
-    }
-    // The plan was read again: a stock the user left as shown counts from the fresh record.
-    if (datensaetze[index] != gezeigt && !apoStand->isModified())
-        apoStand->setText(zahlSpeichern(prognose(datensaetze[index], jetztUnix()).bestandHeute));
 
     // Typed like every other number ("2,5", "1/2"); nonsense stores nothing.
     float stand = 0, packungen = 0, je = 0;
@@ -121,24 +115,14 @@ void MainWindow::butApoEintrag_clicked()
                             {apoPackungen, "Packung/en", false, &packungen},
                             {apoJe, "mit je", false, &je}}))
         return;
-    const float neu = je * packungen + stand;
     apoStand->window()->close();
-
-    const QStringList vorher = datensaetze[index];
-    setzeFeld(index, 5, QString::number(jetztUnix()));
-    setzeFeld(index, 6, zahlSpeichern(neu));
-
-    if (TabelleSchreiben(aktuelleDatei)) {
-        aufraeumen();
-    } else {
-        // The user has been told; the window must not show a stock the file lacks,
-        // even when the reload below cannot read the file either.
-        datensaetze[index] = vorher;
-    }
-    DatenEinlesen(aktuelleDatei);
-    PatDatenFuellen();
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
+    // A stock left as shown counts from the plan as it is when the pickup is
+    // written, which may have changed elsewhere meanwhile.
+    const std::optional<float> getippt =
+        apoStand->isModified() ? std::optional<float>(stand) : std::nullopt;
+    const PlanDokument::Ergebnis e =
+        dokument.abholen(feld(index, Feld::Eingabe), index, getippt, je * packungen, jetztUnix());
+    Ausgefuehrt(e);
     FelderZuruecksetzen();
     tabReiter->setCurrentIndex(0);
 }

@@ -55,8 +55,9 @@ void MainWindow::butEntfernen_clicked()
                                        {190, 140, 140, 30});
         entfernen->setDefault(true);
         entfernen->setFocus();
-        connect(entfernen, &QPushButton::clicked, this, &MainWindow::DatensatzLoeschen);
+        // Closed first, so a message of the removal never opens over it.
         connect(entfernen, &QPushButton::clicked, &dialog, &QDialog::close);
+        connect(entfernen, &QPushButton::clicked, this, &MainWindow::DatensatzLoeschen);
         connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
     } else {
         QLabel *letztes = mittigesLabel(&dialog, "entfernenLetztes", txtLafi, {40, 30, 300, 60});
@@ -72,25 +73,12 @@ void MainWindow::butEntfernen_clicked()
 void MainWindow::DatensatzLoeschen()
 {
     activateWindow();
-    int index = gewaehlterIndex();
+    const int index = gewaehlterIndex();
     // Only the chosen medication's own line goes, never the header or the
     // patient record, and a plan keeps at least one medication.
     if (index < 0 || feld(index, 0) != aktuelleNummer || anzahlDatensaetze <= 3
         || !tabelleHaeltPlan())
         return;
-    if (!AenderungBeginnen(&index) || anzahlDatensaetze <= 3)
-        return;
-
-    // The table is not edited here: the reload brings it in line with the file.
-    const bool geschrieben = TabelleSchreiben(aktuelleDatei, index);
-    DatenEinlesen(aktuelleDatei);
-    PatDatenFuellen();
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    ListBoxFuellen();
-    // After a failed write the file still holds the old plan; compacting would
-    // only fail and warn a second time.
-    if (geschrieben)
-        aufraeumen();
+    Ausgefuehrt(dokument.entfernen(feld(index, Feld::Eingabe), index));
     tabReiter->setCurrentIndex(0);
 }

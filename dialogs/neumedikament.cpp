@@ -164,22 +164,11 @@ void MainWindow::butMedEintragen_clicked()
     };
     const QString packung = gespeichert(neuEinheiten, einheiten);
     neuEingabe->window()->close();
-    if (!AenderungBeginnen())
-        return;
-    // The plan read again may be full by now.
-    if (anzahlDatensaetze - 2 >= maxMedikamente) {
-        Hinweis(txtMedFull);
-        return;
-    }
 
     // Local midnight, or the first moment of the day when a clock change skips midnight.
     const QString datum = QString::number(unixZeit(neuDatum->date().startOfDay()));
-    const QString nummer = QString::number(anzahlDatensaetze - 1);
-    const qint32 alteAnzahl = anzahlDatensaetze;
-    anzahlDatensaetze = 0;
     const QString nichtImPlan = neuCheck->isChecked() ? QStringLiteral("1") : QString();
-
-    const QStringList felder = {nummer,
+    const QStringList felder = {QString(),
                                 freiText(neuEingabe->text()),
                                 freiText(neuBez->text()),
                                 freiText(neuDosis->text()),
@@ -191,23 +180,7 @@ void MainWindow::butMedEintragen_clicked()
                                 gespeichert(dosen[2], dosis[2]),
                                 gespeichert(dosen[3], dosis[3]),
                                 nichtImPlan};
-    neueZeile = felder.join(QLatin1Char(';')) + ";;";
-
-    const bool angehaengt = ZeileAnhaengen(aktuelleDatei, neueZeile);
-    // Nothing was written: keep the plan in memory even if the file cannot be
-    // read back (deleted or replaced meanwhile).
-    if (!angehaengt)
-        anzahlDatensaetze = alteAnzahl;
-
-    // A failed reload leaves the count at 0, so the compaction writes nothing.
-    DatenEinlesen(aktuelleDatei);
-    PatDatenFuellen();
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    ListBoxFuellen();
-    // After a failed append the file still holds the old plan; compacting
-    // would only fail and warn a second time.
-    if (angehaengt)
-        aufraeumen();
+    // The plan read again may be full by now: the document refuses then.
+    Ausgefuehrt(dokument.hinzufuegen(felder));
     tabReiter->setCurrentIndex(0);
 }

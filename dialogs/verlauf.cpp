@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "planfile/aenderungen.h"
+#include "planfile/planlesen.h"
 #include "planfile/versionen.h"
 
 #include <QDialog>
@@ -15,14 +16,7 @@ void MainWindow::VerlaufZeigen()
     QList<VerlaufEintrag> eintraege;
     if (!istVorlagenDatei(aktuelleDatei)) {
         // The newest version is described against the plan as it is on disk.
-        QByteArray jetzt = letzterStand;
-        QFile datei(aktuelleDatei);
-        if (datei.open(QIODevice::ReadOnly)) {
-            const QByteArray gelesen = datei.readAll();
-            if (datei.error() == QFileDevice::NoError)
-                jetzt = gelesen;
-        }
-        eintraege = verlaufListe(Versionsspeicher(aktuelleDatei).versionen(), jetzt,
+        eintraege = verlaufListe(Versionsspeicher(aktuelleDatei).versionen(), dokument.aufPlatte(),
                                  aenderungsWorte());
     }
 

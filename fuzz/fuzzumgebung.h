@@ -21,10 +21,7 @@
 // The window's private state, as far as the fuzz targets read or set it.
 struct TestZugang
 {
-    static QList<QStringList> tabelle(MainWindow &w)
-    {
-        return QList<QStringList>(w.datensaetze, w.datensaetze + w.anzahlDatensaetze);
-    }
+    static QList<QStringList> tabelle(MainWindow &w) { return w.dokument.tabelle().datensaetze; }
     static QString aktuelleNummer(MainWindow &w) { return w.aktuelleNummer; }
     static void auswahlVergessen(MainWindow &w) { w.AuswahlVergessen(); }
     static QString dosisText(MainWindow &w, float d) { return w.DosisText(d); }
@@ -32,11 +29,8 @@ struct TestZugang
     // An empty table, no medication chosen and no bytes last read.
     static void leeren(MainWindow &w)
     {
-        for (QStringList &r : w.datensaetze)
-            r.clear();
-        w.anzahlDatensaetze = 0;
+        w.dokument.leeren();
         w.aktuelleNummer.clear();
-        w.letzterStand.clear();
     }
     static QStringList texte(MainWindow &w)
     {

@@ -2,6 +2,9 @@
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 
 void MainWindow::BeschriftungAuslesen(QString sprache)
@@ -108,6 +111,17 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"MessageBoxes", "vergone", &MainWindow::txtVerGone},
         {"MessageBoxes", "vererr", &MainWindow::txtVerErr},
         {"MessageBoxes", "restoreerr", &MainWindow::txtVerRestoreErr},
+        {"MessageBoxes", "vergeloescht", &MainWindow::txtVerGeloescht},
+        {"MessageBoxes", "vermuell", &MainWindow::txtVerMuell},
+        {"MessageBoxes", "verfrage", &MainWindow::txtVerFrage},
+        {"MessageBoxes", "ohneundo", &MainWindow::txtOhneUndo},
+        {"MessageBoxes", "offen", &MainWindow::txtOffen},
+        {"MessageBoxes", "offenspeichern", &MainWindow::txtOffenSpeichern},
+        {"MessageBoxes", "offenverwerfen", &MainWindow::txtOffenVerwerfen},
+        {"MessageBoxes", "exportplan", &MainWindow::txtExportPlan},
+        {"MessageBoxes", "verfallback", &MainWindow::txtVerFallback},
+        {"MessageBoxes", "toobig", &MainWindow::txtTooBig},
+        {"MessageBoxes", "langerr", &MainWindow::txtLangErr},
         {"infohints", "hint1", &MainWindow::txtHint1},
         {"infohints", "hint2", &MainWindow::txtHint2},
         {"sonst", "pats", &MainWindow::txtPats},
@@ -155,12 +169,41 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Apotheke", "knopf", &MainWindow::txtApoKnopf},
     };
 
-    QSettings datei(datenPfad + "lang_" + sprache + ".ini", QSettings::IniFormat);
-    iniUtf8(datei);
+    // The user's file may come from an earlier version (without the newer
+    // keys) or be damaged: each key it cannot give comes from the file of the
+    // same language shipped beside the program.
+    const QString name = "lang_" + sprache + ".ini";
+    const QString eigenePfad = datenPfad + name;
+    QSettings eigene(eigenePfad, QSettings::IniFormat);
+    QSettings mitgeliefert(QCoreApplication::applicationDirPath() + "/data/" + name,
+                           QSettings::IniFormat);
+    iniUtf8(eigene);
+    iniUtf8(mitgeliefert);
+    // A stray double quote runs its value on over the following lines up to
+    // the next quote, and the keys there are lost. Such a run shows as a line
+    // break (which a text has only as the escape \n) followed by a key, a
+    // group or nothing more; a list (unquoted commas) is no text either.
+    static const QRegularExpression lauf(QStringLiteral("[\r\n](\\s*$|\\s*\\[|[^\r\n]*=)"));
+    const auto lesbar = [](const QVariant &wert) {
+        return wert.userType() == QMetaType::QString && !lauf.match(wert.toString()).hasMatch();
+    };
+    int gelesen = 0;
     for (const Schluessel &s : tabelle) {
-        datei.beginGroup(s.gruppe);
-        this->*s.ziel = umlauteText(datei.value(s.name, QVariant()).toString());
-        datei.endGroup();
+        const QString schluessel = QLatin1String(s.gruppe) + '/' + QLatin1String(s.name);
+        QVariant wert = eigene.value(schluessel);
+        if (lesbar(wert))
+            ++gelesen;
+        else
+            wert = mitgeliefert.value(schluessel);
+        this->*s.ziel = umlauteText(wert.toString());
+    }
+    // Nothing usable in it at all: the shipped texts alone, and the user is told.
+    if (QFileInfo::exists(eigenePfad) && (eigene.status() != QSettings::NoError || gelesen == 0)) {
+        for (const Schluessel &s : tabelle)
+            this->*s.ziel = umlauteText(
+                mitgeliefert.value(QLatin1String(s.gruppe) + '/' + QLatin1String(s.name))
+                    .toString());
+        Hinweis(txtLangErr + "\n\n" + eigenePfad, true);
     }
 }
 

@@ -25,7 +25,7 @@ QString MainWindow::exportDateiErfragen(const QString &titel, const QString &end
                                              : dokumente.absolutePath();
     const QString vorschlag = ordner + "/" + QFileInfo(aktuelleDatei).completeBaseName() + endung;
     // The menu entry's text names the dialog, without its mnemonic mark.
-    return speicherDateiErfragen(ohneKuerzel(titel), vorschlag, "*" + endung, endung);
+    return speicherDateiErfragen(ohneKuerzel(titel), vorschlag, "*" + endung, endung, true);
 }
 
 // Rises on every export, also across restarts and a reset of the settings:
@@ -64,7 +64,7 @@ void MainWindow::ErinnerungenExportieren()
     t.planDatei = txtPlanDatei;
     const QList<KalenderEreignis> ereignisse = kalenderEreignisse(
         medikamentenDatensaetze(), datensaetze[1], jetztUnix(), aktuelleDatei, t);
-    DateiSchreiben(pfad,
+    ExportSchreiben(pfad,
                    kalenderDatei(ereignisse, naechsteKalenderSequenz(),
                                  QDateTime::currentDateTimeUtc()),
                    txtExportErr);
@@ -79,5 +79,5 @@ void MainWindow::TabelleExportieren()
     QList<QStringList> zeilen{{txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtPackungen}};
     for (int i = 2; i < anzahlDatensaetze; ++i)
         zeilen << uebersichtCsvZeile(datensaetze[i], datensaetze[1], jetztSek);
-    DateiSchreiben(pfad, csvDatei(zeilen, {2, 3, 4, 5}), txtExportErr);
+    ExportSchreiben(pfad, csvDatei(zeilen, {2, 3, 4, 5}), txtExportErr);
 }

@@ -80,6 +80,6 @@ void MainWindow::print_medlist()
 
     pdf.fusszeile(letzteOben, pdfFusstext(txtPdfml, jetztSek));
     // An old document of that name stays intact when the new one cannot be written.
-    if (DateiSchreiben(pfad, pdf.beenden(), txtPdfErr))
+    if (ExportSchreiben(pfad, pdf.beenden(), txtPdfErr))
         pdfZeigen(pfad);
 }

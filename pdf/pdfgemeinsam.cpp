@@ -117,7 +117,7 @@ QByteArray PdfDokument::beenden()
 QString MainWindow::pdfDateiErfragen()
 {
     return speicherDateiErfragen(txtPdfSave, QFileInfo(aktuelleDatei).absolutePath(), "(*.pdf)",
-                                 QStringLiteral(".pdf"));
+                                 QStringLiteral(".pdf"), true);
 }
 
 void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, int hoehe)

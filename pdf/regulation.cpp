@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "pdf/pdfgemeinsam.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QPen>
 
@@ -55,12 +56,12 @@ void MainWindow::print_regulation()
         pdf.zelleEingepasst(QRect(4300, y, 1280, zeilenHoehe), feldVon(r, 3));
         for (int j = 0; j < 4; ++j) {
             pdf.zelleEingepasst(QRect(dosisX[j], y, 880, zeilenHoehe),
-                          DosisText(feldVon(r, 7 + j).toFloat()));
+                          DosisText(gespeicherteZahl(feldVon(r, 7 + j))));
         }
     }
 
     pdf.fusszeile(letzteOben, pdfFusstext(txtTab2, jetztSek));
     // An old document of that name stays intact when the new one cannot be written.
-    if (DateiSchreiben(pfad, pdf.beenden(), txtPdfErr))
+    if (ExportSchreiben(pfad, pdf.beenden(), txtPdfErr))
         pdfZeigen(pfad);
 }

@@ -3,6 +3,8 @@
 #include "app/plattform.h"
 #include "app/qtkompat.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
+#include "views/prognose.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -10,18 +12,91 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
 #include <QSignalBlocker>
 
+#include <functional>
+#include <utility>
+
 void MainWindow::PlanAnzeigen()
 {
-    PatDatenFuellen();
+    PlanAuffrischen();
+}
+
+// The one refill after the plan changed: every view, the list, the form's
+// medication found again by name (its untyped fields showing the plan as it
+// is now) and what the user typed into the patient fields kept.
+void MainWindow::PlanAuffrischen()
+{
+    if (!tabelleUebersicht || !tabelleVerordnungsplan || !listBox || !labPatient)
+        return;
+    struct Getippt
+    {
+        QLineEdit *feld;
+        QString text;
+        bool getippt;
+    };
+    QList<Getippt> patient;
+    for (QLineEdit *f : {editName, editVorname})
+        patient.append({f, f->text(), f->isModified()});
+    const QDate geburt = dateGeburt->date();
+    const bool geburtGetippt = geburt != gezeigteGeburt;
+    const QDate termin = dateArztTermin->date();
+    const bool terminGetippt = termin != gezeigterTermin;
+    {
+        const QSignalBlocker ja(radioJa);
+        const QSignalBlocker nein(radioNein);
+        PatDatenFuellen();
+    }
+    for (const Getippt &g : patient) {
+        if (g.getippt) {
+            g.feld->setText(g.text);
+            g.feld->setModified(true);
+        }
+    }
+    if (geburtGetippt)
+        dateGeburt->setDate(geburt);
+    if (terminGetippt)
+        dateArztTermin->setDate(termin);
+    PatFelderMarkieren();
     UebersichtFuellen();
     VerordnungsplanFuellen();
-    ListBoxFuellen();
+
+    const int gewaehlt = aktuelleNummer.isEmpty()
+                             ? -1
+                             : dokument.tabelle().finden(gewaehlterName, aktuelleNummer.toInt() - 1);
+    {
+        const QSignalBlocker liste(listBox);
+        ListBoxFuellen();
+        if (gewaehlt >= 0)
+            listBox->setCurrentRow(gewaehlt - 2);
+    }
+    if (gewaehlt >= 0) {
+        aktuelleNummer = QString::number(gewaehlt + 1);
+        const QStringList &r = datensaetze[gewaehlt];
+        const int felder[9] = {Feld::Eingabe, Feld::Bez,    Feld::Dosis,
+                               Feld::Einheiten, -1,          Feld::Morgen,
+                               Feld::Mittag,    Feld::Abend, Feld::Nacht};
+        for (int i = 0; i < 9; ++i) {
+            if (eingabeFelder[i]->isModified())
+                continue;
+            eingabeFelder[i]->setText(
+                felder[i] < 0 ? zahlSpeichern(prognose(r, jetztUnix()).bestandHeute)
+                              : feldVon(r, felder[i]));
+        }
+        if (!formularHakenGeaendert)
+            checkMed->setChecked(feldVon(r, Feld::NichtImPlan) == QLatin1String("1"));
+        groupMedWahl->setTitle(txtMedwahl + " - " + feldVon(r, Feld::Eingabe) + "  ");
+    } else if (!aktuelleNummer.isEmpty()) {
+        AuswahlVergessen();
+    }
+    UndoZustandAktualisieren();
 }
 
 // The form still shows a medication of the previous plan; its number must not
@@ -29,6 +104,8 @@ void MainWindow::PlanAnzeigen()
 void MainWindow::AuswahlVergessen()
 {
     aktuelleNummer.clear();
+    gewaehlterName.clear();
+    formularHakenGeaendert = false;
     for (QLineEdit *f : eingabeFelder)
         f->clear();
     checkMed->setChecked(false);
@@ -39,6 +116,8 @@ void MainWindow::AuswahlVergessen()
 
 void MainWindow::DateiNeu()
 {
+    if (!EingabenKlaeren())
+        return;
     AuswahlVergessen();
     aktuelleDatei = standardPlan;
     DatenEinlesen(aktuelleDatei);
@@ -50,6 +129,8 @@ void MainWindow::DateiNeu()
 
 void MainWindow::Datei_Oeffnen()
 {
+    if (!EingabenKlaeren())
+        return;
     const QString name = QFileDialog::getOpenFileName(this, umlauteText(txtOpenf), dokumentePfad,
                                                       "(*.medat)");
     const QFileInfo info(name);
@@ -71,31 +152,70 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     const QFileInfo info(dateiListeOrdner + "/" + eing);
     if (eing.isEmpty() || dateiListeOrdner.isEmpty() || !info.isFile())
         return;
+    if (!EingabenKlaeren()) {
+        ListBoxDatFuellen();
+        return;
+    }
     AuswahlVergessen();
     dokumentePfad = info.absoluteFilePath();
     aktuelleDatei = info.absoluteFilePath();
     setzeFensterTitel();
     DatenEinlesen(info.filePath());
-    PatDatenFuellen();
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    listBox->setCurrentRow(0);
-    ListBoxFuellen();
+    PlanNeuZeigen();
     UnlesbaresMelden();
 }
+
+namespace {
+// A save dialog that can refuse a name before it asks whether to replace the file.
+class SpeicherDialog : public QFileDialog
+{
+public:
+    SpeicherDialog(QWidget *eltern, const QString &titel, const QString &start,
+                   const QString &filter, std::function<bool(const QString &)> erlaubt)
+        : QFileDialog(eltern, titel, start, filter)
+        , m_erlaubt(std::move(erlaubt))
+    {
+    }
+
+    void accept() override
+    {
+        const QStringList dateien = selectedFiles();
+        if (m_erlaubt && !dateien.isEmpty()
+            && !m_erlaubt(mitEndung(dateien.constFirst(), "." + defaultSuffix())))
+            return;
+        QFileDialog::accept();
+    }
+
+private:
+    std::function<bool(const QString &)> m_erlaubt;
+};
+} // namespace
 
 // A file dialog that adds `endung` to a name typed without one before it asks
 // whether to replace an existing file; mitEndung covers dialogs that do not.
 QString MainWindow::speicherDateiErfragen(const QString &titel, const QString &start,
-                                          const QString &filter, const QString &endung)
+                                          const QString &filter, const QString &endung,
+                                          bool exportiert)
 {
-    QFileDialog dialog(this, titel, start, filter);
+    std::function<bool(const QString &)> erlaubt;
+    if (exportiert) {
+        erlaubt = [this](const QString &pfad) {
+            if (!dokument.istPlanDatei(pfad))
+                return true;
+            Hinweis(txtExportPlan + "\n\n" + pfad, true);
+            return false;
+        };
+    }
+    SpeicherDialog dialog(this, titel, start, filter, erlaubt);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(endung.mid(1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return mitEndung(dialog.selectedFiles().constFirst(), endung);
+    const QString pfad = mitEndung(dialog.selectedFiles().constFirst(), endung);
+    if (exportiert && !erlaubt(pfad))
+        return QString();
+    return pfad;
 }
 
 void MainWindow::Datei_Speichern_unter()
@@ -104,36 +224,20 @@ void MainWindow::Datei_Speichern_unter()
         speicherDateiErfragen(txtSaved, dokumentePfad, txtPlanFilter, QStringLiteral(".medat"));
     if (name.isEmpty())
         return;
-    // A file written over keeps its old bytes as a version.
-    if (QFileInfo(name).isFile()) {
-        QFile alt(name);
-        if (alt.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = alt.readAll();
-            if (alt.error() == QFileDevice::NoError)
-                VersionBehalten(name, bytes);
-        }
-    }
     PlanAblegen(name);
 }
 
 // Writes the table to `pfad` and goes on with that file.
-bool MainWindow::PlanAblegen(const QString &pfad)
+bool MainWindow::PlanAblegen(const QString &pfad, const Plantabelle *neu)
 {
-    if (!TabelleSchreiben(pfad) || !QFileInfo(pfad).isFile())
+    if (!Ausgefuehrt(dokument.speichernUnter(pfad, neu)) || !QFileInfo(pfad).isFile())
         return false;
     dokumentePfad = QFileInfo(pfad).absoluteFilePath();
     aktuelleDatei = pfad;
-    tabellenDatei = QFileInfo(pfad).absoluteFilePath();
-    {
-        QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
-        iniUtf8(pfade);
-        pfade.beginGroup("Pfade");
-        pfade.setValue("letzteDatei", aktuelleDatei);
-        pfade.endGroup();
-    }
-    aufraeumen();
+    LetzteDateiMerken(aktuelleDatei);
     setzeFensterTitel();
     ListBoxDatFuellen();
+    PlanAuffrischen();
     return true;
 }
 
@@ -170,18 +274,15 @@ bool MainWindow::VorlageAblegen()
                                                txtPlanFilter, QStringLiteral(".medat"));
     if (ziel.isEmpty() || istVorlagenDatei(ziel))
         return false;
-    const qint32 alteAnzahl = anzahlDatensaetze;
     if (anzahlDatensaetze < 2) {
         // A missing or unreadable template: the plan starts with a header and
         // an empty patient record.
-        datensaetze[0] = QStringList{"1", "Tablora"};
-        datensaetze[1] = QStringList{"2", QString(), QString(), QString(), "0", "0"};
-        anzahlDatensaetze = 2;
+        Plantabelle leer;
+        leer.datensaetze = {QStringList{"1", "Tablora"},
+                            QStringList{"2", QString(), QString(), QString(), "0", "0"}};
+        return PlanAblegen(ziel, &leer);
     }
-    if (PlanAblegen(ziel))
-        return true;
-    anzahlDatensaetze = alteAnzahl;
-    return false;
+    return PlanAblegen(ziel);
 }
 
 // The plan files beside the open plan; run whenever that folder may have

@@ -145,12 +145,23 @@ QString zahlSpeichern(float wert)
     return QString::number(double(wert), 'f', 60);
 }
 
+float gespeicherteZahl(const QString &text, bool *ok)
+{
+    bool gelesen = false;
+    float wert = text.toFloat(&gelesen);
+    if (!gelesen && text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
+        wert = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toFloat(&gelesen);
+    if (ok)
+        *ok = gelesen;
+    return gelesen ? wert : 0.0f;
+}
+
 bool zahlFeldLesbar(const QString &text)
 {
     if (text.isEmpty())
         return true;
     bool ok = false;
-    text.toFloat(&ok);
+    gespeicherteZahl(text, &ok);
     return ok;
 }
 

@@ -24,6 +24,10 @@ Zahleingabe zahlEingabe(const QString &text, bool leerIstNull);
 // never an exponent, and as few digits as read back as the very same value.
 QString zahlSpeichern(float wert);
 
+// A stored number field: plain decimal with a point, or with a decimal comma
+// as a hand edit leaves it ("37,5"); anything else reads as 0 with ok false.
+float gespeicherteZahl(const QString &text, bool *ok = nullptr);
+
 // Whether a stored number field reads as a number ("" counts as 0).
 bool zahlFeldLesbar(const QString &text);
 

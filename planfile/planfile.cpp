@@ -2,75 +2,41 @@
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
 #include "planfile/datensatz.h"
-#include "planfile/sicherschreiben.h"
 
-#include <QFile>
+#include <QEvent>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
+#include <QTimer>
 
 void MainWindow::DatenEinlesen(QString fileDatei)
 {
-    // The table stays as it was. If it came from this very file, which now
-    // holds something it cannot read, writing it back would destroy that.
-    const auto fehlgeschlagen = [&] {
-        if (QFileInfo::exists(fileDatei)
-            && QFileInfo(fileDatei).absoluteFilePath() == tabellenDatei)
-            tabellenDatei.clear();
-    };
-    QFile datei(fileDatei);
-    if (!datei.open(QIODevice::ReadOnly))
-        return fehlgeschlagen();
-    const QByteArray roh = datei.readAll();
-    if (datei.error() != QFileDevice::NoError)
-        return fehlgeschlagen();
-    datei.close();
-    // What a text-mode read gives; the raw bytes tell later whether the file changed.
-    QByteArray bytes = roh;
-    bytes.replace("\r", "");
-
-    const QStringList zeilen = planZeilen(planTextDekodieren(bytes));
-    if (zeilen.size() > maxDatensaetze) {
+    const PlanDokument::Ergebnis e = dokument.laden(fileDatei);
+    if (e.fehler == PlanDokument::Fehler::ZuLang)
         Hinweis(txtTooLong + "\n\n" + fileDatei, true);
-        return fehlgeschlagen();
-    }
-    anzahlDatensaetze = zeilen.size();
-    for (int i = 0; i < anzahlDatensaetze; ++i)
-        datensaetze[i] = zeilen.at(i).split(QLatin1Char(';'), Qt::KeepEmptyParts);
-    tabellenDatei = QFileInfo(fileDatei).absoluteFilePath();
-    letzterStand = roh;
+    else if (e.fehler == PlanDokument::Fehler::ZuGross)
+        Hinweis(txtTooBig + "\n\n" + fileDatei, true);
+    if (!e.ok)
+        return;
     UndoZustandAktualisieren();
+    LetzteDateiMerken(fileDatei);
+}
 
+void MainWindow::LetzteDateiMerken(const QString &pfad)
+{
     QSettings pfade(datenPfad + "meddata.ini", QSettings::IniFormat);
     iniUtf8(pfade);
     pfade.beginGroup("Pfade");
     // Written only when it changes: setting the same value rewrites the file.
-    if (pfade.value("letzteDatei").toString() != fileDatei)
-        pfade.setValue("letzteDatei", fileDatei);
+    if (pfade.value("letzteDatei").toString() != pfad)
+        pfade.setValue("letzteDatei", pfad);
     pfade.endGroup();
-}
-
-QString MainWindow::feld(int index, int nummer) const
-{
-    if (index < 0 || index >= anzahlDatensaetze)
-        return QString();
-    return feldVon(datensaetze[index], nummer);
-}
-
-void MainWindow::setzeFeld(int index, int nummer, const QString &wert)
-{
-    if (index < 0 || index >= anzahlDatensaetze || nummer < 0)
-        return;
-    QStringList &datensatz = datensaetze[index];
-    while (datensatz.size() <= nummer)
-        datensatz.append(QString());
-    datensatz[nummer] = wert;
 }
 
 bool MainWindow::tabelleHaeltPlan() const
 {
-    return anzahlDatensaetze >= 2 && !tabellenDatei.isEmpty()
-           && tabellenDatei == QFileInfo(aktuelleDatei).absoluteFilePath();
+    return dokument.haeltPlan() && PlanDokument::gleicherPfad(dokument.pfad(), aktuelleDatei);
 }
 
 int MainWindow::gewaehlterIndex() const
@@ -80,71 +46,87 @@ int MainWindow::gewaehlterIndex() const
     return ok && index >= 2 && index < anzahlDatensaetze ? index : -1;
 }
 
-QByteArray MainWindow::tabellenText(int auslassen) const
+bool MainWindow::Ausgefuehrt(const PlanDokument::Ergebnis &e, const QString &fehlerText,
+                             const QString &leseText)
 {
-    QString text;
-    for (int i = 0; i < anzahlDatensaetze; ++i) {
-        if (i == auslassen)
-            continue;
-        for (const QString &f : datensaetze[i])
-            text += f + ';';
-        text += '\n';
-    }
-    return text.toUtf8();
-}
-
-bool MainWindow::TabelleSchreiben(const QString &pfad, int auslassen)
-{
-    return DateiSchreiben(pfad, tabellenText(auslassen));
-}
-
-bool MainWindow::ZeileAnhaengen(const QString &pfad, const QString &zeile)
-{
-    QString text;
-    QFile alt(pfad);
-    // A plan file that vanished is not recreated holding just the new line.
-    if (!alt.exists()) {
-        Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + QFile::tr("No such file or directory"),
+    using F = PlanDokument::Fehler;
+    if (e.neuGelesen)
+        NeuGeladenZeigen();
+    UndoZustandAktualisieren();
+    const QString text = fehlerText.isNull() ? txtWriteErr : fehlerText;
+    switch (e.fehler) {
+    case F::Keiner:
+    case F::KeinPlan:
+    case F::NichtsDa:
+    case F::Letztes:
+        break;
+    case F::Vorlage:
+    case F::Schreiben:
+    case F::Lesen:
+        Hinweis((e.fehler == F::Lesen && !leseText.isNull() ? leseText : text) + "\n\n" + e.pfad
+                    + (e.grund.isEmpty() ? QString() : "\n" + e.grund),
                 true);
-        return false;
+        break;
+    case F::ZuLang:
+        Hinweis(txtTooLong + "\n\n" + e.pfad, true);
+        break;
+    case F::ZuGross:
+        Hinweis(txtTooBig + "\n\n" + e.pfad, true);
+        break;
+    case F::Muell:
+        Hinweis(txtVerMuell + "\n\n" + e.pfad, true);
+        break;
+    case F::Weg:
+        Hinweis(txtVerGone, true);
+        break;
+    case F::Voll:
+        Hinweis(txtMedFull);
+        break;
+    case F::Version:
+        break; // the user was asked and chose not to go on
+    case F::PlanDatei:
+        Hinweis(txtExportPlan + "\n\n" + e.pfad, true);
+        break;
     }
-    {
-        // Never replace a file whose old contents could not be read in full.
-        if (!alt.open(QIODevice::ReadOnly)) {
-            Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + alt.errorString(), true);
-            return false;
-        }
-        text = planTextDekodieren(alt.readAll());
-        if (alt.error() != QFileDevice::NoError) {
-            Hinweis(txtWriteErr + "\n\n" + pfad + "\n" + alt.errorString(), true);
-            return false;
-        }
-        alt.close();
-    }
-    if (!text.isEmpty() && !text.endsWith('\n'))
-        text += '\n';
-    text += zeile + '\n';
-    return DateiSchreiben(pfad, text.toUtf8());
+    if (!e.ausweichOrdner.isEmpty())
+        Hinweis(txtVerFallback + "\n\n" + e.ausweichOrdner, true);
+    if (e.ok && e.wiederAngelegt)
+        Hinweis(txtVerGeloescht + "\n\n" + e.pfad);
+    return e.ok;
 }
 
-bool MainWindow::DateiSchreiben(const QString &pfad, const QByteArray &inhalt,
-                                const QString &fehlerText)
+// A line over the patient line that goes by itself, or at a click.
+void MainWindow::NeuGeladenZeigen()
 {
-    // Written to a temporary file and renamed over the plan, so a crash or a
-    // full disk never leaves half a plan.
-    // The shipped templates stay as shipped, whatever path led to them.
-    if (istVorlagenDatei(pfad)) {
-        Hinweis((fehlerText.isNull() ? txtWriteErr : fehlerText) + "\n\n" + pfad, true);
-        return false;
+    if (!labNeuGeladen) {
+        labNeuGeladen = new QLabel(this);
+        labNeuGeladen->setObjectName("labNeuGeladen");
+        labNeuGeladen->setGeometry(40, 45, 1120, 30);
+        labNeuGeladen->setStyleSheet(
+            "background-color:rgb(255,245,200); color:black; border:1px solid rgb(200,160,0);");
+        labNeuGeladen->setAlignment(Qt::AlignCenter);
+        labNeuGeladen->installEventFilter(this);
+        neuGeladenUhr = new QTimer(this);
+        neuGeladenUhr->setSingleShot(true);
+        neuGeladenUhr->setInterval(8000);
+        connect(neuGeladenUhr, &QTimer::timeout, labNeuGeladen, &QWidget::hide);
     }
-    QString grund;
-    const bool ok = sicherSchreiben(pfad, inhalt, &grund);
-    if (ok)
-        PlanGeschrieben(pfad, inhalt);
-    if (!ok) {
-        Hinweis((fehlerText.isNull() ? txtWriteErr : fehlerText) + "\n\n" + pfad + "\n"
-                    + grund,
-                true);
-    }
-    return ok;
+    labNeuGeladen->setText(txtVerReload);
+    labNeuGeladen->setAccessibleName(txtVerReload);
+    labNeuGeladen->show();
+    labNeuGeladen->raise();
+    neuGeladenUhr->start();
+}
+
+bool MainWindow::eventFilter(QObject *objekt, QEvent *ereignis)
+{
+    if (objekt == labNeuGeladen && ereignis->type() == QEvent::MouseButtonPress)
+        labNeuGeladen->hide();
+    return QMainWindow::eventFilter(objekt, ereignis);
+}
+
+bool MainWindow::ExportSchreiben(const QString &pfad, const QByteArray &inhalt,
+                                 const QString &fehlerText)
+{
+    return Ausgefuehrt(dokument.exportSchreiben(pfad, inhalt), fehlerText);
 }

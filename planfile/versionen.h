@@ -2,6 +2,8 @@
 #ifndef TABLORA_VERSIONEN_H
 #define TABLORA_VERSIONEN_H
 
+#include "planfile/planlesen.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -11,14 +13,20 @@
 
 // Earlier states of one plan file, kept in a hidden folder beside it
 // (".<file name>.versions"), one file per state, named by the time it was kept.
+// Only a folder of the user's own is used: when the one beside the plan is
+// not a real folder, belongs to someone else or others may write to it, the
+// versions go to a folder in the settings folder instead (data/versions/,
+// named by a hash of the plan's absolute path). Inside, only regular files of
+// the user's are read, never through a link and never waiting on a pipe; new
+// files are created under names nobody else has made.
 class Versionsspeicher
 {
 public:
     // Writes bytes to a path safely; false with a reason on failure.
     using Schreiber = std::function<bool(const QString &, const QByteArray &, QString *)>;
 
-    static constexpr int grenze = 100;              // versions kept per plan
-    static constexpr qint64 maxGroesse = 1 << 20;   // larger files are no plan
+    static constexpr int grenze = 100;                     // versions kept per plan
+    static constexpr qint64 maxGroesse = maxPlanGroesse;   // larger files are no plan
 
     struct Version
     {
@@ -28,16 +36,39 @@ public:
 
     enum class Ergebnis { Neu, Gleich, Fehler };
 
+    // Owner and st_mode (type and permission bits) of a versions folder or of
+    // a file in it, as lstat or fstat gave them.
+    struct Besitz
+    {
+        QString pfad;
+        uint eigner;
+        uint modus;
+    };
+    // Whether such an entry may be used. The default is eigenes(); tests
+    // replace it to fake an entry of another user.
+    using Pruefung = std::function<bool(const Besitz &)>;
+    static Pruefung &pruefung();
+    // Owned by this user and, for a folder, writable by nobody else.
+    static bool eigenes(const Besitz &besitz);
+
     explicit Versionsspeicher(const QString &planPfad);
 
     QString ordner() const;
+    // Whether ordner() is the folder in the settings folder, the one beside
+    // the plan not being fit for use.
+    bool ausweichOrdner() const;
+    // Where those folders lie: the settings folder's data/versions.
+    static QString ausweichBasis();
 
     // The files named as versions, oldest first (foreign names left out);
-    // lesen() refuses the damaged and over-long ones among them.
+    // lesen() refuses the damaged, over-long and foreign ones among them.
     QList<Version> versionen() const;
 
     // Keeps `bytes` as the newest version unless they equal it already.
-    Ergebnis behalten(const QByteArray &bytes, const Schreiber &schreiben, QString *fehler,
+    // Without `schreiben` the file is created exclusively, with the plan's
+    // permissions, under a temporary name and renamed into place.
+    Ergebnis behalten(const QByteArray &bytes, const Schreiber &schreiben = Schreiber(),
+                      QString *fehler = nullptr,
                       const QDateTime &jetzt = QDateTime::currentDateTimeUtc());
 
     // The version the plan was last set back or forward to (undo, redo), or empty.
@@ -52,12 +83,19 @@ public:
     // bytes differ from `aktuell`, or -1.
     static int ziel(const QList<Version> &liste, int pos, int schritt, const QByteArray &aktuell);
 
-    // The bytes of a version file, or a null array when it is no usable plan.
+    // The bytes of a version file, or a null array when it is no usable plan
+    // or not the user's own (nor its folder).
     static QByteArray lesen(const QString &pfad);
     static bool istPlan(const QByteArray &bytes);
 
 private:
+    void ausweichen();
+    bool ordnerAnlegen(QString *fehler);
+
+    QString m_plan;   // absolute path
     QString m_ordner;
+    bool m_ausweich = false;
+    bool m_unbrauchbar = false; // not even the fallback folder can be trusted
 };
 
 #endif

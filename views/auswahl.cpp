@@ -37,6 +37,17 @@ void MainWindow::comboAuswahl(int eingang)
     // Nothing to load: a plan without medications or a row that is gone.
     if (k < 2 || k >= anzahlDatensaetze)
         return;
+    // A tab change keeps what is typed; choosing another medication asks.
+    const int jetzt = gewaehlterIndex();
+    if (FormularOffen() && k != jetzt) {
+        if (vomReiter)
+            return;
+        if ((vonListe || vonUebersicht) && !EingabenKlaeren(true)) {
+            const QSignalBlocker sperre(listBox);
+            listBox->setCurrentRow(jetzt - 2);
+            return;
+        }
+    }
 
     if (vonUebersicht)
         tabReiter->setCurrentIndex(2); // runs this slot nested for the tab change
@@ -48,6 +59,8 @@ void MainWindow::comboAuswahl(int eingang)
     // The record's index, not its stored number: a file not yet compacted may
     // hold numbers that name another line.
     aktuelleNummer = QString::number(k + 1);
+    gewaehlterName = feldVon(r, Feld::Eingabe);
+    formularHakenGeaendert = false;
     groupMedWahl->setTitle(txtMedwahl + " - " + feldVon(r, 1) + "  ");
     eingabeFelder[0]->setText(feldVon(r, 1));
     eingabeFelder[1]->setText(feldVon(r, 2));
@@ -136,6 +149,7 @@ void MainWindow::beiNachtFarbeAendern(QString)
 
 void MainWindow::beicheckMed_clicked()
 {
+    formularHakenGeaendert = true;
     alsGeaendertZeigen(checkMed, butAenderungSpeichern);
 }
 
@@ -159,20 +173,11 @@ void MainWindow::umsortieren2()
 
 void MainWindow::Verschieben(int von, int nach)
 {
-    // A move that could not be stored would show an order the file does not
-    // have; a plan read again may hold the medication elsewhere, or at the end.
-    const int schritt = nach - von;
-    if (!AenderungBeginnen(&von))
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
-    nach = von + schritt;
-    if (nach < 2 || nach >= anzahlDatensaetze)
-        return;
-    std::swap(datensaetze[von], datensaetze[nach]);
-    aufraeumen();
-    DatenEinlesen(aktuelleDatei);
-    ListBoxFuellen();
-    comboAuswahl(0);
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    listBox->setCurrentRow(nach - 2);
+    // The medication the list shows moves, and the list follows it.
+    gewaehlterName = feld(von, Feld::Eingabe);
+    aktuelleNummer = QString::number(von + 1);
+    const PlanDokument::Ergebnis e = dokument.verschieben(feld(von, Feld::Eingabe), von, nach - von);
+    Ausgefuehrt(e);
 }

@@ -18,36 +18,43 @@ void MainWindow::PatDatenFuellen()
     editName->setText(feld(1, 1));
     editVorname->setText(feld(1, 2));
     dateGeburt->setDate(QDate::fromString(feld(1, 3), "dd.MM.yyyy"));
+    gezeigteGeburt = dateGeburt->date();
 
-    // Checking a radio button may run ArztRadio nested, which re-reads the
-    // plan; the appointment is read only afterwards.
-    QDate termin;
-    bool sichtbar = false;
-    if (feld(1, 4) == QLatin1String("1")) {
-        radioJa->setChecked(true);
-        const quint32 zeit = static_cast<quint32>(feld(1, 5).toInt());
-        termin = QDate::fromString(ZeitZuDatum(zeit), "dd. MM. yyyy");
-        sichtbar = true;
-    } else {
-        radioNein->setChecked(true);
+    // Showing the plan's appointment switch is no change of it.
+    const QSignalBlocker ja(radioJa);
+    const QSignalBlocker nein(radioNein);
+    // Switched off, the day stays stored: "Yes" offers it again.
+    const qint32 zeit = feld(1, 5).toInt();
+    QDate termin = zeit > 0 ? QDate::fromString(ZeitZuDatum(quint32(zeit)), "dd. MM. yyyy") : heute;
+    const bool sichtbar = feld(1, 4) == QLatin1String("1");
+    (sichtbar ? radioJa : radioNein)->setChecked(true);
+    if (!sichtbar && !termin.isValid())
         termin = heute;
-    }
     dateArztTermin->setDate(termin);
+    gezeigterTermin = dateArztTermin->date();
     dateArztTermin->setVisible(sichtbar);
     butArztTermin->setText(txtSavedbutton);
     butArztTermin->setVisible(sichtbar);
+    PatFelderMarkieren();
 }
 
 void MainWindow::PatDatenAendern()
 {
-    // Without the plan's patient record there is nothing to change, and a
-    // compaction would not be allowed to write anyway.
-    if (!AenderungBeginnen(nullptr, true))
+    // Without the plan's patient record there is nothing to change.
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
-    setzeFeld(1, 1, freiText(editName->text()));
-    setzeFeld(1, 2, freiText(editVorname->text()));
-    setzeFeld(1, 3, dateGeburt->date().toString("dd.MM.yyyy"));
-    aufraeumen();
+    // Only the fields typed into: what another window changed stays.
+    QMap<int, QString> felder;
+    if (editName->isModified())
+        felder[Feld::Name] = freiText(editName->text());
+    if (editVorname->isModified())
+        felder[Feld::Vorname] = freiText(editVorname->text());
+    if (dateGeburt->date() != gezeigteGeburt)
+        felder[Feld::Geburtsdatum] = dateGeburt->date().toString("dd.MM.yyyy");
+    if (!Ausgefuehrt(dokument.patientAendern(felder)))
+        return;
+    editName->setModified(false);
+    editVorname->setModified(false);
     PatDatenFuellen();
 }
 
@@ -56,37 +63,33 @@ void MainWindow::ArztRadio(bool eingang)
     dateArztTermin->setVisible(eingang);
     butArztTermin->setVisible(eingang);
     const QString wert = eingang ? QStringLiteral("1") : QStringLiteral("0");
-    // A refill showing a template's stored state changes nothing.
-    if (istVorlagenDatei(aktuelleDatei) && feld(1, 4) == wert)
-        return;
-    if (!VorlageAblegen()) {
+    const auto zuruecknehmen = [&] {
         const QSignalBlocker ja(radioJa);
         const QSignalBlocker nein(radioNein);
         (eingang ? radioNein : radioJa)->setChecked(true);
         dateArztTermin->setVisible(!eingang);
         butArztTermin->setVisible(!eingang);
+    };
+    if (!VorlageAblegen()) {
+        zuruecknehmen();
         return;
     }
     if (!tabelleHaeltPlan())
         return;
-    // Refilling the page sets the switch to what the plan holds: no change then.
-    if (feld(1, 4) != wert && !AenderungBeginnen(nullptr, true))
-        return;
-    setzeFeld(1, 4, wert);
-    aufraeumen();
-    DatenEinlesen(aktuelleDatei);
-    UebersichtFuellen();
+    QMap<int, QString> felder{{Feld::TerminGesetzt, wert}};
+    // An appointment is a day: the one the date field shows, never none.
+    if (eingang)
+        felder[Feld::TerminZeit] = QString::number(unixZeit(dateArztTermin->date().startOfDay()));
+    if (!Ausgefuehrt(dokument.patientAendern(felder)))
+        zuruecknehmen();
 }
 
 void MainWindow::ArztTerminMachen()
 {
-    if (!AenderungBeginnen(nullptr, true))
+    if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;
     // startOfDay() is local midnight, or the first valid moment on a day
     // whose midnight a clock change skips.
     const quint32 zeit = unixZeit(dateArztTermin->date().startOfDay());
-    setzeFeld(1, 5, QString::number(zeit));
-    aufraeumen();
-    DatenEinlesen(aktuelleDatei);
-    UebersichtFuellen();
+    Ausgefuehrt(dokument.patientAendern({{Feld::TerminZeit, QString::number(zeit)}}));
 }

@@ -2,6 +2,7 @@
 #include "views/prognose.h"
 
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QDateTime>
 
@@ -28,9 +29,9 @@ Prognose prognose(const QStringList &r, quint32 jetzt)
 {
     Prognose p;
     const qint32 bestandZeit = feldVon(r, 5).toInt();
-    const float bestand = feldVon(r, 6).toFloat();
-    p.taeglich = feldVon(r, 7).toFloat() + feldVon(r, 8).toFloat() + feldVon(r, 9).toFloat()
-                 + feldVon(r, 10).toFloat();
+    const float bestand = gespeicherteZahl(feldVon(r, 6));
+    p.taeglich = gespeicherteZahl(feldVon(r, 7)) + gespeicherteZahl(feldVon(r, 8)) + gespeicherteZahl(feldVon(r, 9))
+                 + gespeicherteZahl(feldVon(r, 10));
     // Difference in 32-bit two's complement, read as signed; division truncates toward zero.
     const qint32 differenz = static_cast<qint32>(jetzt - static_cast<quint32>(bestandZeit));
     p.tage = differenz / 86400;
@@ -114,7 +115,7 @@ int packungenFuer(const QStringList &r, const Prognose &p, quint32 jetzt,
 {
     if (!bestandZeitGueltig(r))
         return -1;
-    return packungenBisTermin(p, feldVon(r, 4).toFloat(), lokalerTag(jetzt), terminTag(patient));
+    return packungenBisTermin(p, gespeicherteZahl(feldVon(r, 4)), lokalerTag(jetzt), terminTag(patient));
 }
 
 QDate lokalerTag(qint64 sekunden)

@@ -12,10 +12,10 @@
 
 void MainWindow::Aenderung_Speichern()
 {
-    int index = gewaehlterIndex();
+    const int index = gewaehlterIndex();
     // No medication in the form, or a table that is not this file's plan:
     // storing would hit a wrong record or never reach the file.
-    if (index < 0 || !AenderungBeginnen(&index))
+    if (index < 0 || !VorlageAblegen() || !tabelleHaeltPlan())
         return;
 
     // Nonsense is refused before anything changes; the form stays as typed.
@@ -35,30 +35,41 @@ void MainWindow::Aenderung_Speichern()
         return eingabeFelder[feld]->text().trimmed().isEmpty() ? QString() : zahlSpeichern(wert);
     };
 
-    const QString zeitText = QString::number(jetztUnix());
-    setzeFeld(index, 0, aktuelleNummer);
-    setzeFeld(index, 1, freiText(eingabeFelder[0]->text()));
-    setzeFeld(index, 2, freiText(eingabeFelder[1]->text()));
-    setzeFeld(index, 3, freiText(eingabeFelder[2]->text()));
-    setzeFeld(index, 4, gespeichert(3, einheiten));
-    // The form shows today's stock, so that figure counts from now on.
-    setzeFeld(index, 5, zeitText);
-    setzeFeld(index, 6, gespeichert(4, bestand));
-    for (int i = 0; i < 4; ++i)
-        setzeFeld(index, 7 + i, gespeichert(5 + i, dosis[i]));
-    setzeFeld(index, 11, checkMed->isChecked() ? "1" : "0");
-
-    aufraeumen();
-    PatDatenFuellen();
-    UebersichtFuellen();
-    VerordnungsplanFuellen();
-    FelderZuruecksetzen();
-
-    // The list and the heading show the new name; the form keeps this medication.
-    {
-        const QSignalBlocker sperre(listBox);
-        ListBoxFuellen();
-        listBox->setCurrentRow(index - 2);
+    // Only what the user typed: on a plan changed elsewhere the rest stays
+    // as it is there.
+    QMap<int, QString> felder;
+    const auto getippt = [this](int i) { return eingabeFelder[i]->isModified(); };
+    if (getippt(0))
+        felder[Feld::Eingabe] = freiText(eingabeFelder[0]->text());
+    if (getippt(1))
+        felder[Feld::Bez] = freiText(eingabeFelder[1]->text());
+    if (getippt(2))
+        felder[Feld::Dosis] = freiText(eingabeFelder[2]->text());
+    if (getippt(3))
+        felder[Feld::Einheiten] = gespeichert(3, einheiten);
+    // A typed stock is today's: it counts from now on.
+    if (getippt(4)) {
+        felder[Feld::BestandZeit] = QString::number(jetztUnix());
+        felder[Feld::Bestand] = gespeichert(4, bestand);
     }
-    groupMedWahl->setTitle(txtMedwahl + " - " + feld(index, 1) + "  ");
+    for (int i = 0; i < 4; ++i) {
+        if (getippt(5 + i))
+            felder[Feld::Morgen + i] = gespeichert(5 + i, dosis[i]);
+    }
+    if (formularHakenGeaendert)
+        felder[Feld::NichtImPlan] = checkMed->isChecked() ? "1" : "0";
+
+    const QString name = feld(index, Feld::Eingabe);
+    if (felder.contains(Feld::Eingabe))
+        gewaehlterName = felder.value(Feld::Eingabe);
+    const PlanDokument::Ergebnis e = dokument.medikamentAendern(name, index, felder);
+    if (!Ausgefuehrt(e)) {
+        gewaehlterName = name;
+        return;
+    }
+    // The form shows the medication as stored now.
+    if (e.index >= 2) {
+        const QSignalBlocker sperre(listBox);
+        comboAuswahl(e.index - 2);
+    }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "planfile/datensatz.h"
+#include "planfile/eingabe.h"
 
 #include <QTableWidget>
 
@@ -16,10 +17,10 @@ void MainWindow::VerordnungsplanFuellen()
         const int zeile = tabelleVerordnungsplan->rowCount();
         tabelleVerordnungsplan->insertRow(zeile);
         tabelleVerordnungsplan->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
-        const QString zellen[5] = {feldVon(r, 3), DosisText(feldVon(r, 7).toFloat()),
-                                   DosisText(feldVon(r, 8).toFloat()),
-                                   DosisText(feldVon(r, 9).toFloat()),
-                                   DosisText(feldVon(r, 10).toFloat())};
+        const QString zellen[5] = {feldVon(r, 3), DosisText(gespeicherteZahl(feldVon(r, 7))),
+                                   DosisText(gespeicherteZahl(feldVon(r, 8))),
+                                   DosisText(gespeicherteZahl(feldVon(r, 9))),
+                                   DosisText(gespeicherteZahl(feldVon(r, 10)))};
         for (int spalte = 1; spalte <= 5; ++spalte) {
             auto *item = new QTableWidgetItem(zellen[spalte - 1]);
             tabelleVerordnungsplan->setItem(zeile, spalte, item);

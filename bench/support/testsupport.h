@@ -23,8 +23,6 @@ struct TestZugang
 {
     static int anzahl(MainWindow &w) { return w.anzahlDatensaetze; }
     static QStringList datensatz(MainWindow &w, int i) { return w.datensaetze[i]; }
-    static void setzeDatensatz(MainWindow &w, int i, const QStringList &r) { w.datensaetze[i] = r; }
-    static void setzeAnzahl(MainWindow &w, int n) { w.anzahlDatensaetze = n; }
     static QString aktuelleNummer(MainWindow &w) { return w.aktuelleNummer; }
     static void setzeAktuelleNummer(MainWindow &w, const QString &n) { w.aktuelleNummer = n; }
     static QString aktuelleDatei(MainWindow &w) { return w.aktuelleDatei; }
@@ -46,14 +44,6 @@ struct TestZugang
     static QString txtReicht3(MainWindow &w) { return w.txtReicht3; }
     static QString txtWeekse(MainWindow &w) { return w.txtWeekse; }
     static QString txtLafi(MainWindow &w) { return w.txtLafi; }
-    static bool zeileAnhaengen(MainWindow &w, const QString &pfad, const QString &zeile)
-    {
-        return w.ZeileAnhaengen(pfad, zeile);
-    }
-    static bool tabelleSchreiben(MainWindow &w, const QString &pfad, int auslassen = -1)
-    {
-        return w.TabelleSchreiben(pfad, auslassen);
-    }
 
     // views tests
     static QString txtPats(MainWindow &w) { return w.txtPats; }
@@ -61,7 +51,6 @@ struct TestZugang
     static QString txtMedwahl(MainWindow &w) { return w.txtMedwahl; }
 
     // dialogs tests
-    static QString neueZeile(MainWindow &w) { return w.neueZeile; }
     static QString txtAbort(MainWindow &w) { return w.txtAbort; }
     static QString txtDelmed(MainWindow &w) { return w.txtDelmed; }
     static QString txtNeuTitle(MainWindow &w) { return w.txtNeuTitle; }

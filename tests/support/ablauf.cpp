@@ -749,7 +749,7 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         QDir().mkpath(pfad(name));
         // Under Wine, Linux's mount on the folder's Linux path.
         const QString ort = linuxPfad(pfad(name));
-        if (ort.isEmpty() || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest, "tmpfs", ort}))
+        if (ort.isEmpty() || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest + ",mode=0700", "tmpfs", ort}))
         {
             QTest::qSkip("tmpfs needs root", __FILE__, __LINE__);
             return false;

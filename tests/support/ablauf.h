@@ -76,7 +76,7 @@ struct TestZugang
 //   schnitte NAME TEXT  the font faces used, sorted: fett kursiv normal
 //   ordner NAME         a folder takes the file's place
 //   loesche NAME        removes a file or folder
-//   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME (root only, else
+//   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME, mode 700 (root only, else
 //                       the session is skipped); fuellen NAME fills it
 //   taste KEY           a key ("Tab", "Ctrl+Z") on the focused widget; in an
 //                       answer the word "taste:KEY"; WHAT "fokus" names the
