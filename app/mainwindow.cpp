@@ -3,6 +3,8 @@
 #include "app/plattform.h"
 #include "app/qtkompat.h"
 #include "planfile/sicherschreiben.h"
+#include "i18n/sprachform.h"
+#include "i18n/spiegeln.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -24,9 +26,6 @@ MainWindow::MainWindow(QWidget *parent)
     setFixedWidth(1200);
     setFixedHeight(700);
 
-    fettSchrift.setWeight(QFont::Bold);
-    normalSchrift.setWeight(QFont::Normal);
-    kursivSchrift.setStyle(QFont::StyleItalic);
     heute = QDate::currentDate();
     jetzt = QDateTime::currentDateTime();
 
@@ -76,6 +75,12 @@ MainWindow::MainWindow(QWidget *parent)
         sprachDatei.endGroup();
     }
     BeschriftungAuslesen(sprache);
+    SpracheAnwenden();
+    // After the language's font is set.
+    fettSchrift = normalSchrift = kursivSchrift = QFont();
+    fettSchrift.setWeight(QFont::Bold);
+    normalSchrift.setWeight(QFont::Normal);
+    kursivSchrift.setStyle(QFont::StyleItalic);
 
     QString letzteDatei;
     {
@@ -155,14 +160,15 @@ MainWindow::MainWindow(QWidget *parent)
     QFont datumSchrift = labDatum->font();
     datumSchrift.setPixelSize(12);
     labDatum->setFont(datumSchrift);
-    labDatum->setGeometry(600, 46, 559, 28);
+    // As wide as its text, so that a long patient line stays readable beside it.
+    labDatum->setGeometry(900, 46, 259, 28);
     labDatum->setStyleSheet("background-color:white");
     labDatum->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
     // The trailing blanks keep German text off the border, but a right-to-left
     // line moves them to its left end.
     labDatum->setContentsMargins(0, 0, 6, 0);
 
-    jetztText = jetzt.toString("dd.MM.yyyy - hh:mm:ss");
+    jetztText = zeitpunktText(jetzt);
 
     tabelleVerordnungsplan = new QTableWidget(seite2);
     tabelleVerordnungsplan->setObjectName("tabelleVerordnungsplan");
@@ -183,6 +189,16 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showEvent(QShowEvent *ereignis)
+{
+    QMainWindow::showEvent(ereignis);
+    // Only now do the pages have the widths their rectangles are mirrored in.
+    if (!gespiegelt) {
+        gespiegelt = true;
+        geometrieSpiegeln(this);
+    }
+}
 
 void MainWindow::MenueBauen(const QString &sprache)
 {
@@ -216,6 +232,10 @@ void MainWindow::MenueBauen(const QString &sprache)
             &MainWindow::ErinnerungenExportieren);
     connect(eintrag(datei, "menu17", txtMenu17), &QAction::triggered, this,
             &MainWindow::TabelleExportieren);
+#ifdef TABLORA_BARCODE
+    connect(eintrag(datei, "menu18", txtMenu18), &QAction::triggered, this,
+            &MainWindow::BmpImportieren);
+#endif
     datei->addSeparator();
     connect(eintrag(datei, "menu15", txtMenu15, "CTRL+Q"), &QAction::triggered, this,
             &QWidget::close);
@@ -228,6 +248,9 @@ void MainWindow::MenueBauen(const QString &sprache)
             &MainWindow::print_medlist);
     connect(eintrag(pdf, "menu22", txtMenu22), &QAction::triggered, this,
             &MainWindow::print_regulation);
+#ifdef TABLORA_BARCODE
+    connect(eintrag(pdf, "menu23", txtMenu23), &QAction::triggered, this, &MainWindow::print_bmp);
+#endif
 
     sprachGruppe->setExclusive(true);
     QMenu *sprachen = leiste->addMenu(txtMenu3);

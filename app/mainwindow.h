@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "app/mytabwidget.h"
 #include "planfile/plandokument.h"
 
@@ -40,8 +42,12 @@ public:
     static constexpr int maxDatensaetze = PlanDokument::maxDatensaetze;
     static constexpr int maxMedikamente = PlanDokument::maxMedikamente;
 
+protected:
+    void showEvent(class QShowEvent *ereignis) override;
+
 private slots:
     void BeschriftungAuslesen(QString sprache);
+    void SpracheAnwenden(); // writing direction and Qt's own texts of the language
     void comboAuswahl(int eingang);
     void butMedNeu_clicked();
     void butApotheke_clicked();
@@ -91,6 +97,8 @@ private:
     // Text helpers
     QString ZeitZuDatum(quint32 zeit);
     QString DosisText(float dosis);
+    QString geburtsTagText() const; // the stored birth date in the language's form
+    void TerminVorbeiZeigen();      // the patient line, and whether the appointment passed
     QString zahlText(QString text);
     QString freiText(QString text);
     QString umlauteText(QString text);
@@ -124,6 +132,8 @@ private:
                                   const QString &filter, const QString &endung,
                                   bool exportiert = false);
     void AuswahlVergessen();
+    void FormularFreigeben();
+    QString medWahlTitel(const QString &name) const;
     void setzeFensterTitel();
 
     // Shared dialogs
@@ -136,8 +146,10 @@ private:
     // dialogs/ helpers
 
     // pdf/ helpers
-    QString pdfDateiErfragen();
+    QString pdfDateiErfragen(const QString &dokument);
     void pdfKopfZeichnen(class PdfDokument &pdf, const QString &ueberschrift, int hoehe);
+    QString pdfPatient() const;
+    QByteArray pdfErstellen(const std::function<void(class PdfDokument &)> &zeichnen);
     QString pdfFusstext(const QString &titel, quint32 jetztSek);
     void pdfZeigen(const QString &pfad);
     QString txtPdfErr;
@@ -145,6 +157,7 @@ private:
     // misc/ helpers
 
     // Paths and dates
+    bool gespiegelt = false; // the window's rectangles mirrored for right to left
     QDate heute;
     QDateTime jetzt;
     QString jetztText;
@@ -215,6 +228,8 @@ private:
     QString txtPats, txtPatgeb, txtCreated, txtClock, txtPdfml, txtMit, txtLoeschmed1,
         txtLoeschmed2;
     QString txtLabelRep1, txtLabelRep2, txtButRep1, txtButRep2;
+    QString txtTerminVorbei, txtGebZukunft; // an appointment passed, a birth date to come
+    QString txtSeite;                       // "page %1 of %2" of the PDFs
 
     // Main window
     QLabel *labPatient = nullptr;
@@ -235,6 +250,7 @@ private:
     QRadioButton *radioJa = nullptr;
     QDateEdit *dateArztTermin = nullptr;
     QPushButton *butArztTermin = nullptr;
+    QLabel *labTerminVorbei = nullptr;
     QGroupBox *groupHinweis2 = nullptr;
     QGroupBox *groupLetzte = nullptr;
     QListWidget *listBox = nullptr;
@@ -305,6 +321,21 @@ private:
     QString txtWarnWeeks, txtWarnTerm, txtMoveUp, txtMoveDown, txtFileList, txtPdfSave;
     QString txtApoTitle, txtApoGeholt, txtApoStand, txtApoPackungen, txtApoJe, txtApoEinheiten,
         txtApoKnopf;
+    // The doctor's medication plan: imported from its barcode, printed in its layout
+    void BmpImportieren();
+    bool BmpVorschauZeigen(class BmpVorschau &vorschau, bool &patient);
+    bool BmpUebernehmen(const class BmpVorschau &vorschau, bool patient);
+    void print_bmp();
+    QString txtMenu18, txtMenu23;
+    QString txtBmpOpentitle, txtBmpFilter, txtBmpTitle, txtBmpIntro, txtBmpList, txtBmpGrund,
+        txtBmpHinweis, txtBmpAbschnitt, txtBmpAktion, txtBmpNeu, txtBmpUpdate, txtBmpGleich,
+        txtBmpDosen, txtBmpVoll, txtBmpPatneu, txtBmpPatanders, txtBmpSeitenfehlen, txtBmpNotizen,
+        txtBmpOk, txtBmpNocode, txtBmpNotplan, txtBmpBadcode, txtBmpVersion, txtBmpMixed,
+        txtBmpNoimage, txtBmpToobig, txtBmpEmpty, txtBmpReaderr, txtBmpPzn, txtBmpGtin,
+        txtBmpPharmacode, txtBmpDruck, txtBmpSeite, txtBmpFuer, txtBmpGeb, txtBmpVon, txtBmpAm,
+        txtBmpWirkstoff, txtBmpHandelsname, txtBmpStaerke, txtBmpForm, txtBmpMorgens,
+        txtBmpMittags, txtBmpAbends, txtBmpNacht, txtBmpEinheit, txtBmpHinweise, txtBmpBedarf,
+        txtBmpKopie;
 
     friend struct TestZugang; // tests reach the text helpers and the table
 };

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qtkompat.h"
+#include "i18n/sprachform.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QSettings>
 
 bool istUtf8(const QByteArray &bytes)
@@ -72,12 +76,113 @@ void iniUtf8(QSettings &datei)
 #endif
 }
 
+namespace {
+
+// The keys of a date field that Qt would handle otherwise.
+class DatumsTasten : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *objekt, QEvent *ereignis) override
+    {
+        auto *feld = static_cast<QDateEdit *>(objekt);
+        if (ereignis->type() == QEvent::FocusIn) {
+            const Qt::FocusReason grund = static_cast<QFocusEvent *>(ereignis)->reason();
+            // A click chose a part of the day on purpose; the keyboard starts at the first.
+            m_vonVorn = grund == Qt::TabFocusReason || grund == Qt::BacktabFocusReason
+                        || grund == Qt::ShortcutFocusReason;
+            m_nachZiffer = false;
+            return false;
+        }
+        if (ereignis->type() != QEvent::KeyPress)
+            return false;
+        auto *taste = static_cast<QKeyEvent *>(ereignis);
+        if (taste->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        if (taste->key() == Qt::Key_Tab || taste->key() == Qt::Key_Backtab) {
+            // To the window, which moves the focus on from this field.
+            QKeyEvent weiter(QEvent::KeyPress, taste->key(), taste->modifiers(), taste->text());
+            QCoreApplication::sendEvent(feld->window(), &weiter);
+            return true;
+        }
+        const QString text = taste->text();
+        if (text.size() != 1)
+            return false;
+        const QChar zeichen = text.at(0);
+        int ziffer = -1;
+        if (zeichen >= QLatin1Char('0') && zeichen <= QLatin1Char('9'))
+            ziffer = zeichen.unicode() - '0';
+        else if (zeichen.unicode() >= 0x0660 && zeichen.unicode() <= 0x0669)
+            ziffer = zeichen.unicode() - 0x0660;
+        else if (zeichen.unicode() >= 0x06F0 && zeichen.unicode() <= 0x06F9)
+            ziffer = zeichen.unicode() - 0x06F0;
+        if (ziffer >= 0) {
+            if (m_vonVorn) {
+                feld->setCurrentSectionIndex(0);
+                feld->setSelectedSection(feld->sectionAt(0));
+                m_vonVorn = false;
+            }
+            m_abschnitt = feld->currentSectionIndex();
+            m_nachZiffer = true;
+            if (zeichen.unicode() >= 0x0660) {
+                // Qt takes Latin digits only.
+                QKeyEvent latein(QEvent::KeyPress, Qt::Key_0 + ziffer, taste->modifiers(),
+                                 QString(QChar('0' + ziffer)));
+                QCoreApplication::sendEvent(feld, &latein);
+                return true;
+            }
+            return false;
+        }
+        static const QString trenner = QStringLiteral("./-, \x066B\x060C");
+        if (trenner.contains(zeichen)) {
+            // A part full of digits has moved on already: the separator
+            // typed after it must not skip the next part.
+            const bool weitergerueckt = m_nachZiffer && feld->currentSectionIndex() != m_abschnitt;
+            m_nachZiffer = false;
+            if (weitergerueckt)
+                return true;
+            const int naechster = feld->currentSectionIndex() + 1;
+            if (naechster < feld->sectionCount()) {
+                feld->setCurrentSectionIndex(naechster);
+                feld->setSelectedSection(feld->sectionAt(naechster));
+            }
+            return true;
+        }
+        m_nachZiffer = false;
+        return false;
+    }
+
+private:
+    bool m_vonVorn = false;
+    bool m_nachZiffer = false;
+    int m_abschnitt = 0;
+};
+
+} // namespace
+
 void datumsFeld(QDateEdit *feld)
 {
+    // Figures read from the left in every language; right to left, Qt would
+    // also turn the order of day, month and year around (when the format is set).
+    feld->setLayoutDirection(Qt::LeftToRight);
+    feld->setDisplayFormat(datumsFeldFormat());
+    feld->setCalendarPopup(true);
+    feld->installEventFilter(new DatumsTasten(feld));
 #if QT_VERSION < QT_VERSION_CHECK(6, 7, 0)
     feld->setTimeSpec(Qt::UTC);
 #else
     feld->setTimeZone(QTimeZone::UTC);
+#endif
+}
+
+QString qtUebersetzungen()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#else
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 #endif
 }
 

@@ -34,9 +34,19 @@ QString windows1252Text(const QByteArray &bytes);
 // Latin-1 and writes \x escapes unless told. Call right after construction.
 void iniUtf8(QSettings &datei);
 
-// A date field that holds every calendar day: in local time Qt 5 cannot
-// show a day whose midnight a clock change skips, and turns it into the day before.
+// Every date field of the program is set up here: it holds every calendar
+// day (in local time Qt 5 cannot show a day whose midnight a clock change
+// skips, and turns it into the day before), in the language's numeric form
+// (the locale's long month names would not fit the fields), with a calendar
+// to pick the day from. Tab and Shift+Tab go to the next or previous control,
+// not from day to month to year; reached by the keyboard, the field takes a
+// day typed in one go from its first part, with its separators or without
+// ("10.05.1945", "10/05/1945", "10051945"), Persian and Arabic digits too.
 void datumsFeld(QDateEdit *feld);
+
+// The folder of Qt's own translations (Debian: qttranslations5-l10n,
+// qt6-translations-l10n).
+QString qtUebersetzungen();
 
 // Before the application object exists: scale to the screen's density, by
 // whole factors (1.5 becomes 2), so the fixed-size window looks the same on both.

@@ -14,6 +14,11 @@
 
 namespace {
 
+// Where the contents of a group box begin: below the title, so that the grey
+// they paint never covers the lower part of a Persian title, whose letters
+// reach deeper than Latin ones.
+constexpr int kastenInnen = 28;
+
 QGroupBox *blauerKasten(QWidget *eltern, const char *name, const QString &titel,
                         const QRect &rechteck, const QFont &schrift)
 {
@@ -71,7 +76,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
 
     groupPatDaten = blauerKasten(seite, "groupPatDaten", txtPatdat, {10, 20, 370, 170},
                                  kastenSchrift);
-    QWidget *patient = behaelter(groupPatDaten, "patientBehaelter", {10, 20, 355, 140},
+    QWidget *patient = behaelter(groupPatDaten, "patientBehaelter", {10, kastenInnen, 355, 140},
                                  "color:black;");
     editName = new QLineEdit(patient);
     editName->setObjectName("editName");
@@ -86,8 +91,6 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     editName->setGeometry(100, 10, 200, 20);
     editVorname->setGeometry(100, 40, 200, 20);
     dateGeburt->setGeometry(100, 70, 100, 20);
-    // The locale's long month names do not fit the 100 pixels.
-    dateGeburt->setDisplayFormat("dd.MM.yyyy");
     for (QWidget *w : {static_cast<QWidget *>(editName), static_cast<QWidget *>(editVorname),
                        static_cast<QWidget *>(dateGeburt)})
         w->setStyleSheet(feldStil);
@@ -101,7 +104,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
 
     groupArztTermin = blauerKasten(seite, "groupArztTermin", txtDocterm, {400, 20, 285, 170},
                                    kastenSchrift);
-    QWidget *termin = behaelter(groupArztTermin, "terminBehaelter", {10, 20, 267, 140},
+    QWidget *termin = behaelter(groupArztTermin, "terminBehaelter", {10, kastenInnen, 267, 140},
                                 "color:black;");
     radioNein = new QRadioButton(txtNo, termin);
     radioNein->setObjectName("radioNein");
@@ -114,7 +117,6 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     dateArztTermin->setObjectName("dateArztTermin");
     datumsFeld(dateArztTermin);
     dateArztTermin->setGeometry(110, 70, 100, 20);
-    dateArztTermin->setDisplayFormat("dd.MM.yyyy");
     // The plan stores the day as signed 32-bit Unix seconds: no later day fits.
     dateArztTermin->setDateRange(QDate(1970, 1, 2), QDate(2038, 1, 18));
     dateArztTermin->setStyleSheet("background-color:white;");
@@ -122,23 +124,31 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     butArztTermin = new QPushButton(termin);
     butArztTermin->setObjectName("butArztTermin");
     butArztTermin->setGeometry(110, 110, 150, 20);
+    // Beside the switch, in the free space under its label.
+    labTerminVorbei = new QLabel(termin);
+    labTerminVorbei->setObjectName("labTerminVorbei");
+    labTerminVorbei->setGeometry(0, 32, 105, 106);
+    labTerminVorbei->setWordWrap(true);
+    labTerminVorbei->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+    labTerminVorbei->setStyleSheet("color:rgb(200,0,0); font-weight:bold; font-size:11px;");
+    labTerminVorbei->hide();
     PatDatenFuellen();
     connect(butArztTermin, &QPushButton::clicked, this, &MainWindow::ArztTerminMachen);
     connect(dateArztTermin, &QDateEdit::dateChanged, this, &MainWindow::PatFelderMarkieren);
 
     groupHinweis2 = blauerKasten(seite, "groupHinweis2", txtHints, {705, 20, 200, 170},
                                  kastenSchrift);
-    hinweisLabel(groupHinweis2, txtHint2, {10, 20, 180, 140});
+    hinweisLabel(groupHinweis2, txtHint2, {10, kastenInnen, 180, 140});
 
     groupLetzte = blauerKasten(seite, "groupLetzte", "Letzte / Last", {925, 20, 220, 170},
                                kastenSchrift);
     ListBoxDatFuellen();
     listBoxDat->setAccessibleName(txtFileList);
-    // Tabbing into a list without a current entry makes its first entry
-    // current, which here would open that plan file unasked.
+    // Tabbing into the list makes its first entry current, which opens nothing
+    // (only a click or Return does), but no entry should look chosen before.
     listBoxDat->setCurrentIndex(QModelIndex());
 
-    QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, 20, 370, 320});
+    QWidget *auswahl = behaelter(groupMedWahl, "auswahlBehaelter", {12, kastenInnen, 370, 320});
     listBox = new QListWidget(auswahl);
     listBox->setObjectName("listBox");
     auto *waehler = new QLabel(txtChooser + ":", auswahl);
@@ -176,7 +186,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     groupHinweis1->setFont(fettSchrift);
     groupHinweis1->setStyleSheet("color:black;");
     groupHinweis1->setTitle(txtHints);
-    hinweisLabel(groupHinweis1, txtHint1, {10, 20, 320, 100});
+    hinweisLabel(groupHinweis1, txtHint1, {10, kastenInnen, 320, 100});
 
     groupDosierung = new QGroupBox(groupMedWahl);
     groupDosierung->setObjectName("groupDosierung");
@@ -190,7 +200,7 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     groupKnoepfe->setGeometry(390, 265, 735, 70);
     groupKnoepfe->setStyleSheet("Color:Black");
 
-    QWidget *formular = behaelter(groupDosierung, "formularBehaelter", {2, 15, 730, 210});
+    QWidget *formular = behaelter(groupDosierung, "formularBehaelter", {2, kastenInnen - 6, 730, 204});
 
     checkMed = new QCheckBox(groupDosierung);
     checkMed->setObjectName("checkMed");
@@ -266,6 +276,8 @@ void MainWindow::SeiteDreiBauen(QWidget *seite)
     connect(butAenderungSpeichern, &QPushButton::clicked, this,
             &MainWindow::Aenderung_Speichern);
     connect(butEntfernen, &QPushButton::clicked, this, &MainWindow::butEntfernen_clicked);
+
+    FormularFreigeben();
 
     // Tab order follows the reading order of the page.
     QList<QWidget *> reihenfolge = {editName, editVorname, dateGeburt, butPatSpeichern,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "dialogs/eingabepruefung.h"
+#include "i18n/spiegeln.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
 #include "views/prognose.h"
@@ -95,6 +96,7 @@ void MainWindow::butApotheke_clicked()
     // refused figures keep it open for correction.
     connect(knopf, &QPushButton::clicked, this, &MainWindow::butApoEintrag_clicked);
 
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 
     apoStand = apoPackungen = apoJe = nullptr;

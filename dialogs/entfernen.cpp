@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/spiegeln.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -53,8 +54,9 @@ void MainWindow::butEntfernen_clicked()
         QPushButton *entfernen = knopf(&dialog, "entfernenJa", txtDelmed, {50, 140, 140, 30});
         QPushButton *abbrechen = knopf(&dialog, "entfernenAbbrechen", txtAbort,
                                        {190, 140, 140, 30});
-        entfernen->setDefault(true);
-        entfernen->setFocus();
+        // Return never removes: it takes the safe answer.
+        abbrechen->setDefault(true);
+        abbrechen->setFocus();
         // Closed first, so a message of the removal never opens over it.
         connect(entfernen, &QPushButton::clicked, &dialog, &QDialog::close);
         connect(entfernen, &QPushButton::clicked, this, &MainWindow::DatensatzLoeschen);
@@ -67,6 +69,7 @@ void MainWindow::butEntfernen_clicked()
         connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
     }
 
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }
 

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
 #include "dialogs/eingabepruefung.h"
+#include "i18n/spiegeln.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
 
@@ -78,7 +79,6 @@ void MainWindow::butMedNeu_clicked()
     neuDatum->setObjectName("neuDatum");
     datumsFeld(neuDatum);
     neuDatum->setGeometry(125, 85, 100, 20);
-    neuDatum->setDisplayFormat("dd.MM.yyyy");
     // The plan stores the date as signed 32-bit Unix seconds; outside this
     // range it would read back as 0 and the whole stock would count as used.
     neuDatum->setDateRange(QDate(1970, 1, 2), QDate(2038, 1, 18));
@@ -134,6 +134,7 @@ void MainWindow::butMedNeu_clicked()
     eintragen->setDefault(true); // Return confirms, Escape cancels
     neuEingabe->setFocus();
 
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 
     neuEingabe = neuBez = neuDosis = neuEinheiten = nullptr;

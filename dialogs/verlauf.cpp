@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/spiegeln.h"
+#include "i18n/sprachform.h"
 #include "planfile/aenderungen.h"
 #include "planfile/planlesen.h"
 #include "planfile/versionen.h"
@@ -35,15 +37,12 @@ void MainWindow::VerlaufZeigen()
     tabelle->setSelectionMode(QAbstractItemView::SingleSelection);
     tabelle->setTabKeyNavigation(false);
     tabelle->setHorizontalHeaderLabels({txtHisTime, txtHisChange});
-    // Persian lines read from the right, with the figures in their order.
-    if (txtHisChange.isRightToLeft())
-        tabelle->setLayoutDirection(Qt::RightToLeft);
     tabelle->verticalHeader()->hide();
     tabelle->setColumnWidth(0, 170);
     tabelle->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int i = 0; i < eintraege.size(); ++i) {
         const VerlaufEintrag &e = eintraege.at(i);
-        auto *zeit = new QTableWidgetItem(e.zeit.toLocalTime().toString("dd.MM.yyyy  hh:mm:ss"));
+        auto *zeit = new QTableWidgetItem(zeitpunktText(e.zeit.toLocalTime(), QStringLiteral("  ")));
         zeit->setData(Qt::UserRole, e.pfad);
         tabelle->setItem(i, 0, zeit);
         auto *text = new QTableWidgetItem(e.text);
@@ -84,5 +83,6 @@ void MainWindow::VerlaufZeigen()
     if (tabelle->rowCount() > 0)
         tabelle->setCurrentCell(0, 0);
     tabelle->setFocus();
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "app/qtkompat.h"
+#include "i18n/sprachform.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QGuiApplication>
 #include <QSettings>
+#include <QTranslator>
 
 void MainWindow::BeschriftungAuslesen(QString sprache)
 {
@@ -40,6 +43,8 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Menubar", "menu51", &MainWindow::txtMenu51},
         {"Menubar", "menu52", &MainWindow::txtMenu52},
         {"Menubar", "menu53", &MainWindow::txtMenu53},
+        {"Menubar", "menu18", &MainWindow::txtMenu18},
+        {"Menubar", "menu23", &MainWindow::txtMenu23},
         {"Labels", "col1", &MainWindow::txtCol1},
         {"Labels", "col2", &MainWindow::txtCol2},
         {"Labels", "col4", &MainWindow::txtCol4},
@@ -122,6 +127,7 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"MessageBoxes", "verfallback", &MainWindow::txtVerFallback},
         {"MessageBoxes", "toobig", &MainWindow::txtTooBig},
         {"MessageBoxes", "langerr", &MainWindow::txtLangErr},
+        {"MessageBoxes", "gebzukunft", &MainWindow::txtGebZukunft},
         {"infohints", "hint1", &MainWindow::txtHint1},
         {"infohints", "hint2", &MainWindow::txtHint2},
         {"sonst", "pats", &MainWindow::txtPats},
@@ -132,6 +138,8 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"sonst", "mit", &MainWindow::txtMit},
         {"sonst", "loeschmed1", &MainWindow::txtLoeschmed1},
         {"sonst", "loeschmed2", &MainWindow::txtLoeschmed2},
+        {"sonst", "terminvorbei", &MainWindow::txtTerminVorbei},
+        {"sonst", "seite", &MainWindow::txtSeite},
         {"reparieren", "labelRep1", &MainWindow::txtLabelRep1},
         {"reparieren", "labelRep2", &MainWindow::txtLabelRep2},
         {"reparieren", "butRep1", &MainWindow::txtButRep1},
@@ -167,8 +175,58 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
         {"Apotheke", "je", &MainWindow::txtApoJe},
         {"Apotheke", "einheiten", &MainWindow::txtApoEinheiten},
         {"Apotheke", "knopf", &MainWindow::txtApoKnopf},
+        {"BMP", "opentitle", &MainWindow::txtBmpOpentitle},
+        {"BMP", "filter", &MainWindow::txtBmpFilter},
+        {"BMP", "title", &MainWindow::txtBmpTitle},
+        {"BMP", "intro", &MainWindow::txtBmpIntro},
+        {"BMP", "list", &MainWindow::txtBmpList},
+        {"BMP", "grund", &MainWindow::txtBmpGrund},
+        {"BMP", "hinweis", &MainWindow::txtBmpHinweis},
+        {"BMP", "abschnitt", &MainWindow::txtBmpAbschnitt},
+        {"BMP", "aktion", &MainWindow::txtBmpAktion},
+        {"BMP", "neu", &MainWindow::txtBmpNeu},
+        {"BMP", "update", &MainWindow::txtBmpUpdate},
+        {"BMP", "gleich", &MainWindow::txtBmpGleich},
+        {"BMP", "dosen", &MainWindow::txtBmpDosen},
+        {"BMP", "voll", &MainWindow::txtBmpVoll},
+        {"BMP", "patneu", &MainWindow::txtBmpPatneu},
+        {"BMP", "patanders", &MainWindow::txtBmpPatanders},
+        {"BMP", "seitenfehlen", &MainWindow::txtBmpSeitenfehlen},
+        {"BMP", "notizen", &MainWindow::txtBmpNotizen},
+        {"BMP", "ok", &MainWindow::txtBmpOk},
+        {"BMP", "nocode", &MainWindow::txtBmpNocode},
+        {"BMP", "notplan", &MainWindow::txtBmpNotplan},
+        {"BMP", "badcode", &MainWindow::txtBmpBadcode},
+        {"BMP", "version", &MainWindow::txtBmpVersion},
+        {"BMP", "mixed", &MainWindow::txtBmpMixed},
+        {"BMP", "noimage", &MainWindow::txtBmpNoimage},
+        {"BMP", "toobig", &MainWindow::txtBmpToobig},
+        {"BMP", "empty", &MainWindow::txtBmpEmpty},
+        {"BMP", "readerr", &MainWindow::txtBmpReaderr},
+        {"BMP", "pzn", &MainWindow::txtBmpPzn},
+        {"BMP", "gtin", &MainWindow::txtBmpGtin},
+        {"BMP", "pharmacode", &MainWindow::txtBmpPharmacode},
+        {"BMP", "druck", &MainWindow::txtBmpDruck},
+        {"BMP", "seite", &MainWindow::txtBmpSeite},
+        {"BMP", "fuer", &MainWindow::txtBmpFuer},
+        {"BMP", "geb", &MainWindow::txtBmpGeb},
+        {"BMP", "von", &MainWindow::txtBmpVon},
+        {"BMP", "am", &MainWindow::txtBmpAm},
+        {"BMP", "wirkstoff", &MainWindow::txtBmpWirkstoff},
+        {"BMP", "handelsname", &MainWindow::txtBmpHandelsname},
+        {"BMP", "staerke", &MainWindow::txtBmpStaerke},
+        {"BMP", "form", &MainWindow::txtBmpForm},
+        {"BMP", "morgens", &MainWindow::txtBmpMorgens},
+        {"BMP", "mittags", &MainWindow::txtBmpMittags},
+        {"BMP", "abends", &MainWindow::txtBmpAbends},
+        {"BMP", "nacht", &MainWindow::txtBmpNacht},
+        {"BMP", "einheit", &MainWindow::txtBmpEinheit},
+        {"BMP", "hinweise", &MainWindow::txtBmpHinweise},
+        {"BMP", "bedarf", &MainWindow::txtBmpBedarf},
+        {"BMP", "kopie", &MainWindow::txtBmpKopie},
     };
 
+    sprachformSetzen(sprache);
     // The user's file may come from an earlier version (without the newer
     // keys) or be damaged: each key it cannot give comes from the file of the
     // same language shipped beside the program.
@@ -205,6 +263,25 @@ void MainWindow::BeschriftungAuslesen(QString sprache)
                     .toString());
         Hinweis(txtLangErr + "\n\n" + eigenePfad, true);
     }
+}
+
+void MainWindow::SpracheAnwenden()
+{
+    // Qt's own dialogs and buttons (file chooser, replace question, OK, Cancel)
+    // in the user's language; English needs none.
+    static QTranslator qtTexte;
+    QCoreApplication::removeTranslator(&qtTexte);
+    const QString code = sprachform() == QLatin1String("pers") ? QStringLiteral("fa")
+                         : sprachform() == QLatin1String("de") ? QStringLiteral("de")
+                                                               : QString();
+    // qtbase alone: the catalogue qt_fa also asks for modules Debian does not translate.
+    if (!code.isEmpty() && qtTexte.load("qtbase_" + code, qtUebersetzungen()))
+        QCoreApplication::installTranslator(&qtTexte);
+    // Only now: a change of translators sets the direction anew from them.
+    // Dialogs built later follow the application's direction, this window too.
+    QGuiApplication::setLayoutDirection(vonRechtsNachLinks() ? Qt::RightToLeft
+                                                             : Qt::LeftToRight);
+    setLayoutDirection(QGuiApplication::layoutDirection());
 }
 
 QString MainWindow::umlauteText(QString text)

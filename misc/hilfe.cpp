@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "app/plattform.h"
+#include "i18n/spiegeln.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -77,11 +78,13 @@ void MainWindow::Reparieren()
         ->setWordWrap(true);
     QPushButton *loeschen = knopf(&dialog, "butRep1", QRect(90, 140, 100, 30), txtButRep1);
     QPushButton *abbrechen = knopf(&dialog, "butRep2", QRect(190, 140, 100, 30), txtButRep2);
-    loeschen->setDefault(true);
-    loeschen->setFocus();
+    // Return never resets: it takes the safe answer.
+    abbrechen->setDefault(true);
+    abbrechen->setFocus();
     connect(loeschen, &QPushButton::clicked, this, &MainWindow::RoamingLoeschen);
     connect(loeschen, &QPushButton::clicked, &dialog, &QDialog::close);
     connect(abbrechen, &QPushButton::clicked, &dialog, &QDialog::close);
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }
 
@@ -144,5 +147,6 @@ void MainWindow::aboutueber()
     ok->setDefault(true);
     ok->setFocus();
     connect(ok, &QPushButton::clicked, &dialog, &QDialog::close);
+    geometrieSpiegeln(&dialog); // right to left: the rectangles mirrored
     dialog.exec();
 }

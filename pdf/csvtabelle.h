@@ -7,13 +7,24 @@
 #include <QString>
 #include <QStringList>
 
-// One CSV field: quoted when it holds a comma, a quote or a line break, quotes
-// doubled. A text that a spreadsheet would run as a formula gets a leading "'".
-QString csvFeld(const QString &text, bool zahl = false);
+// How the table is written for a language's spreadsheets: German ones take
+// ";" between fields and a decimal comma, English ones "," and a point.
+struct CsvForm
+{
+    QChar trenner = QLatin1Char(',');
+    QChar dezimal = QLatin1Char('.');
+};
+CsvForm csvForm(const QString &sprache);
 
-// UTF-8 with byte-order mark, comma separated, CRLF line ends. Fields of the
-// columns listed in `zahlSpalten` are figures and never get the formula guard.
-QByteArray csvDatei(const QList<QStringList> &zeilen, const QList<int> &zahlSpalten = {});
+// One CSV field: quoted when it holds the separator, a quote or a line break,
+// quotes doubled. A text that a spreadsheet would run as a formula gets a leading "'".
+QString csvFeld(const QString &text, bool zahl = false, QChar trenner = QLatin1Char(','));
+
+// UTF-8 with byte-order mark, CRLF line ends, fields apart by the form's
+// separator. Fields of the columns listed in `zahlSpalten` are figures: they
+// never get the formula guard and take the form's decimal sign.
+QByteArray csvDatei(const QList<QStringList> &zeilen, const QList<int> &zahlSpalten = {},
+                    const CsvForm &form = CsvForm());
 
 // One overview row: name, description, stock today, weeks of supply, run-out
 // date (yyyy-MM-dd) and the packs needed until the appointment (or empty).

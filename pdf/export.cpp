@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "i18n/kuerzel.h"
+#include "i18n/sprachform.h"
 #include "pdf/csvtabelle.h"
+#include "app/qtkompat.h"
 #include "pdf/kalender.h"
 #include "planfile/datensatz.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -62,12 +65,35 @@ void MainWindow::ErinnerungenExportieren()
     t.staerke = txtDpu;
     t.proPackung = txtUpb;
     t.planDatei = txtPlanDatei;
-    const QList<KalenderEreignis> ereignisse = kalenderEreignisse(
-        medikamentenDatensaetze(), datensaetze[1], jetztUnix(), aktuelleDatei, t);
-    ExportSchreiben(pfad,
-                   kalenderDatei(ereignisse, naechsteKalenderSequenz(),
-                                 QDateTime::currentDateTimeUtc()),
-                   txtExportErr);
+    // The last export of this plan: one short line per event, under a key
+    // made from the plan's path.
+    const QString schluessel =
+        "Kalender/" + QString::fromLatin1(QCryptographicHash::hash(
+                                              QFileInfo(aktuelleDatei).absoluteFilePath().toUtf8(),
+                                              QCryptographicHash::Sha1)
+                                              .toHex()
+                                              .left(16));
+    QList<KalenderStand> vorher, nachher;
+    {
+        QSettings einstellungen(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(einstellungen);
+        vorher = kalenderStandLesen(einstellungen.value(schluessel).toStringList());
+    }
+    const QList<KalenderEreignis> ereignisse =
+        kalenderEreignisse(medikamentenDatensaetze(), datensaetze[1], jetztUnix(), aktuelleDatei,
+                           t, vorher, &nachher);
+    const bool geschrieben = ExportSchreiben(
+        pfad, kalenderDatei(ereignisse, naechsteKalenderSequenz(), QDateTime::currentDateTimeUtc()),
+        txtExportErr);
+    // Only what reached the file counts as exported.
+    if (geschrieben) {
+        QSettings einstellungen(datenPfad + "meddata.ini", QSettings::IniFormat);
+        iniUtf8(einstellungen);
+        if (nachher.isEmpty())
+            einstellungen.remove(schluessel);
+        else
+            einstellungen.setValue(schluessel, kalenderStandText(nachher));
+    }
 }
 
 void MainWindow::TabelleExportieren()
@@ -76,8 +102,11 @@ void MainWindow::TabelleExportieren()
     if (pfad.isEmpty())
         return;
     const quint32 jetztSek = jetztUnix();
-    QList<QStringList> zeilen{{txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtPackungen}};
+    // Every row names the patient, so that the tables of two people stay apart
+    // when they are put together.
+    const QString patient = feld(1, 1) + ", " + feld(1, 2);
+    QList<QStringList> zeilen{{txtPats, txtCol1, txtCol2, txtCol4, txtCol5, txtCol6, txtPackungen}};
     for (int i = 2; i < anzahlDatensaetze; ++i)
-        zeilen << uebersichtCsvZeile(datensaetze[i], datensaetze[1], jetztSek);
-    ExportSchreiben(pfad, csvDatei(zeilen, {2, 3, 4, 5}), txtExportErr);
+        zeilen << QStringList{patient} + uebersichtCsvZeile(datensaetze[i], datensaetze[1], jetztSek);
+    ExportSchreiben(pfad, csvDatei(zeilen, {3, 4, 5, 6}, csvForm(sprachform())), txtExportErr);
 }

@@ -6,6 +6,7 @@
 #include "planfile/datensatz.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -35,11 +36,14 @@ QFont fuss()
 }
 } // namespace PdfSchrift
 
-PdfDokument::PdfDokument()
+PdfDokument::PdfDokument(bool quer)
     : m_puffer(&m_daten)
 {
     m_puffer.open(QIODevice::WriteOnly);
     m_schreiber = std::make_unique<QPdfWriter>(&m_puffer);
+    if (quer)
+        m_schreiber->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                               QMarginsF(0, 0, 0, 0)));
     m_maler.begin(m_schreiber.get());
     // Qt 6 takes this pen for the painter's default and never hands it to the
     // PDF engine, which then draws the first outlines as faint hairlines:
@@ -59,8 +63,31 @@ int PdfDokument::unterkante() const
     return m_schreiber->height() - untererRand;
 }
 
+void PdfDokument::seitenZeile(const QString &patient, const QString &muster, int gesamt)
+{
+    m_patient = patient;
+    m_muster = muster;
+    m_gesamt = gesamt;
+}
+
+void PdfDokument::seitenZeileZeichnen()
+{
+    if (m_muster.isEmpty())
+        return;
+    const QFont schrift = m_maler.font();
+    const QPen stift = m_maler.pen();
+    m_maler.setFont(PdfSchrift::fuss());
+    m_maler.setPen(QPen(Qt::darkGray, 1));
+    const QString seite = m_muster.arg(m_seiten).arg(qMax(m_gesamt, m_seiten));
+    m_maler.drawText(QRect(500, unterkante() + 150, 8600, 180), Qt::AlignHCenter | Qt::AlignVCenter,
+                     m_patient + QString::fromUtf8(" – ") + seite);
+    m_maler.setFont(schrift);
+    m_maler.setPen(stift);
+}
+
 void PdfDokument::neueSeite()
 {
+    seitenZeileZeichnen();
     m_schreiber->newPage();
     ++m_seiten;
 }
@@ -109,15 +136,43 @@ void PdfDokument::zelleEingepasst(const QRect &rechteck, const QString &text)
 
 QByteArray PdfDokument::beenden()
 {
+    seitenZeileZeichnen();
     m_maler.end();
     m_puffer.close();
     return m_daten;
 }
 
-QString MainWindow::pdfDateiErfragen()
+// "Musterfrau_Erika_Medikamentenliste.pdf" beside the plan: one person's
+// document does not replace another's.
+QString MainWindow::pdfDateiErfragen(const QString &dokument)
 {
-    return speicherDateiErfragen(txtPdfSave, QFileInfo(aktuelleDatei).absolutePath(), "(*.pdf)",
-                                 QStringLiteral(".pdf"), true);
+    QString name = dateinameAus({feld(1, 1), feld(1, 2), QString(dokument).replace(' ', '_')});
+    if (name.isEmpty())
+        name = dokument;
+    return speicherDateiErfragen(txtPdfSave, QFileInfo(aktuelleDatei).absolutePath() + "/" + name
+                                                 + ".pdf",
+                                 "(*.pdf)", QStringLiteral(".pdf"), true);
+}
+
+QString MainWindow::pdfPatient() const
+{
+    return txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  *" + geburtsTagText();
+}
+
+// Drawn twice: the first time counts the pages that "page n of m" names.
+QByteArray MainWindow::pdfErstellen(const std::function<void(PdfDokument &)> &zeichnen)
+{
+    int seiten = 1;
+    {
+        PdfDokument probe;
+        probe.seitenZeile(pdfPatient(), txtSeite, 0);
+        zeichnen(probe);
+        seiten = probe.seiten();
+    }
+    PdfDokument pdf;
+    pdf.seitenZeile(pdfPatient(), txtSeite, seiten);
+    zeichnen(pdf);
+    return pdf.beenden();
 }
 
 void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, int hoehe)
@@ -127,8 +182,7 @@ void MainWindow::pdfKopfZeichnen(PdfDokument &pdf, const QString &ueberschrift, 
     maler.drawText(QRect(500, 700, 8600, hoehe), Qt::AlignHCenter | Qt::AlignVCenter,
                    ueberschrift);
     maler.setFont(PdfSchrift::text());
-    maler.drawText(QPointF(500.0, 1500.0), txtPats + ": " + feld(1, 1) + ", " + feld(1, 2)
-                                               + "  *" + feld(1, 3));
+    maler.drawText(QPointF(500.0, 1500.0), pdfPatient());
 }
 
 QString MainWindow::pdfFusstext(const QString &titel, quint32 jetztSek)

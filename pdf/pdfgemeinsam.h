@@ -34,7 +34,8 @@ public:
     // Kept free at the bottom of every page, like the left margin.
     static constexpr int untererRand = 500;
 
-    PdfDokument();
+    // quer: A4 landscape without margins (the medication plan's layout).
+    explicit PdfDokument(bool quer = false);
     ~PdfDokument();
     PdfDokument(const PdfDokument &) = delete;
     PdfDokument &operator=(const PdfDokument &) = delete;
@@ -60,12 +61,19 @@ public:
     // instead of losing digits at both edges.
     void zelleEingepasst(const QRect &rechteck, const QString &text);
 
+    // Every page's bottom line, in the bottom margin: the patient and
+    // `muster` ("page %1 of %2") with the page's number and `gesamt`.
+    void seitenZeile(const QString &patient, const QString &muster, int gesamt);
+
     // Ends the painter; the finished document.
     QByteArray beenden();
 
-private:
     void neueSeite();
+    void seitenZeileZeichnen();
+    QString m_patient, m_muster;
+    int m_gesamt = 0;
 
+private:
     QByteArray m_daten;
     QBuffer m_puffer;
     std::unique_ptr<QPdfWriter> m_schreiber;

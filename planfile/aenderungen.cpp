@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planfile/aenderungen.h"
 
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
 
 #include <QDateTime>
@@ -46,7 +47,7 @@ QString datumText(const QString &unixText)
 {
     // Read as the patient page reads it.
     const QDateTime zeit = QDateTime::fromSecsSinceEpoch(static_cast<quint32>(unixText.toInt()));
-    return zeit.date().toString("dd. MM. yyyy");
+    return tagText(zeit.date());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "planfile/eingabe.h"
 
 void MainWindow::aufraeumen()
 {
@@ -16,5 +17,5 @@ QString MainWindow::zahlText(QString text)
 
 QString MainWindow::freiText(QString text)
 {
-    return text.replace(QLatin1Char(';'), QLatin1Char(':'));
+    return ::freiText(text);
 }

@@ -92,7 +92,7 @@ void MainWindow::PlanAuffrischen()
         }
         if (!formularHakenGeaendert)
             checkMed->setChecked(feldVon(r, Feld::NichtImPlan) == QLatin1String("1"));
-        groupMedWahl->setTitle(txtMedwahl + " - " + feldVon(r, Feld::Eingabe) + "  ");
+        groupMedWahl->setTitle(medWahlTitel(feldVon(r, Feld::Eingabe)));
     } else if (!aktuelleNummer.isEmpty()) {
         AuswahlVergessen();
     }
@@ -112,6 +112,7 @@ void MainWindow::AuswahlVergessen()
     labBestand->clear();
     groupMedWahl->setTitle(txtMedwahl);
     FelderZuruecksetzen();
+    FormularFreigeben();
 }
 
 void MainWindow::DateiNeu()
@@ -151,6 +152,10 @@ void MainWindow::Datei_AusListeOeffnen(QString eing)
     // The folder the list shows, so a name always opens the file it stands for.
     const QFileInfo info(dateiListeOrdner + "/" + eing);
     if (eing.isEmpty() || dateiListeOrdner.isEmpty() || !info.isFile())
+        return;
+    // The plan already open (a double click's second half, or Return on it) stays as it is.
+    if (info.absoluteFilePath() == QFileInfo(aktuelleDatei).absoluteFilePath()
+        && tabelleHaeltPlan())
         return;
     if (!EingabenKlaeren()) {
         ListBoxDatFuellen();
@@ -241,24 +246,6 @@ bool MainWindow::PlanAblegen(const QString &pfad, const Plantabelle *neu)
     return true;
 }
 
-namespace {
-// "Musterfrau_Erika" from the patient's names, without characters a file name
-// cannot hold.
-QString dateinameAus(const QStringList &teile)
-{
-    QStringList sauber;
-    for (QString teil : teile) {
-        for (QChar &c : teil) {
-            if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
-                c = QLatin1Char('_');
-        }
-        teil = teil.trimmed();
-        if (!teil.isEmpty())
-            sauber << teil;
-    }
-    return sauber.join(QLatin1Char('_'));
-}
-} // namespace
 
 bool MainWindow::VorlageAblegen()
 {
@@ -295,8 +282,16 @@ void MainWindow::ListBoxDatFuellen()
         listBoxDat->setStyleSheet(
             "background-color:white; color:black; border: 1px solid darkgray;");
         listBoxDat->setGeometry(15, 20, 185, 140);
-        connect(listBoxDat, &QListWidget::currentTextChanged, this,
-                &MainWindow::Datei_AusListeOeffnen);
+        // Only the user's choice of an entry opens its plan: a click, a double
+        // click or Return (itemActivated). Focus, the arrow keys and a refill
+        // only move the current entry, whatever the list's state: a current
+        // entry that changes opens nothing.
+        const auto oeffnen = [this](QListWidgetItem *eintrag) {
+            if (eintrag)
+                Datei_AusListeOeffnen(eintrag->text());
+        };
+        connect(listBoxDat, &QListWidget::itemClicked, this, oeffnen);
+        connect(listBoxDat, &QListWidget::itemActivated, this, oeffnen);
     }
     const QString ordner =
         istVorlagenDatei(aktuelleDatei) ? QString() : QFileInfo(aktuelleDatei).absolutePath();
@@ -314,4 +309,6 @@ void MainWindow::ListBoxFuellen()
     listBox->clear();
     for (int i = 2; i < anzahlDatensaetze; ++i)
         listBox->addItem(feld(i, 1));
+    // A plan read again may no longer hold the chosen medication.
+    FormularFreigeben();
 }

@@ -55,6 +55,21 @@ QStringList planZeilen(const QString &text)
     return zeilen;
 }
 
+QString dateinameAus(const QStringList &teile)
+{
+    QStringList sauber;
+    for (QString teil : teile) {
+        for (QChar &c : teil) {
+            if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+                c = QLatin1Char('_');
+        }
+        teil = teil.trimmed();
+        if (!teil.isEmpty())
+            sauber << teil;
+    }
+    return sauber.join(QLatin1Char('_'));
+}
+
 QString mitEndung(const QString &pfad, const QString &endung)
 {
     if (pfad.isEmpty() || !QFileInfo(pfad).suffix().isEmpty())

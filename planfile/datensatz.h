@@ -24,6 +24,10 @@ QString planTextDekodieren(const QByteArray &bytes);
 // Lines as a text-mode line reader gives them ("\r\n" and "\n" ends, no empty last line).
 QStringList planZeilen(const QString &text);
 
+// A file name from parts ("Musterfrau", "Erika" -> "Musterfrau_Erika"):
+// characters a file name cannot hold become "_", empty parts are left out.
+QString dateinameAus(const QStringList &teile);
+
 // A file name typed without extension gets `endung` (".medat", ".pdf" ...);
 // a name with an extension of its own is kept as typed.
 QString mitEndung(const QString &pfad, const QString &endung);

@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -145,6 +147,11 @@ QString zahlSpeichern(float wert)
     return QString::number(double(wert), 'f', 60);
 }
 
+QString freiText(QString text)
+{
+    return text.replace(QLatin1Char(';'), QLatin1Char(':'));
+}
+
 float gespeicherteZahl(const QString &text, bool *ok)
 {
     bool gelesen = false;
@@ -154,6 +161,37 @@ float gespeicherteZahl(const QString &text, bool *ok)
     if (ok)
         *ok = gelesen;
     return gelesen ? wert : 0.0f;
+}
+
+QString dosisText(float dosis, QChar dezimal)
+{
+    const double wert = double(dosis);
+    if (std::isfinite(wert) && wert >= 0 && wert < 1e6) {
+        const double ganz = std::floor(wert);
+        const double rest = wert - ganz;
+        // Halves, thirds and quarters, as close as the float a typed fraction became.
+        const double toleranz = 4 * double(FLT_EPSILON) * std::max(1.0, wert);
+        for (const int unten : {2, 3, 4}) {
+            for (int oben = 0; oben <= unten; ++oben) {
+                if (std::fabs(rest - double(oben) / unten) > toleranz)
+                    continue;
+                if (oben == 0 || oben == unten)
+                    return QString::number(ganz + (oben == unten ? 1 : 0), 'f', 0);
+                const QString bruch = QString::number(oben) + QLatin1Char('/') + QString::number(unten);
+                return ganz == 0 ? bruch : QString::number(ganz, 'f', 0) + QLatin1Char(' ') + bruch;
+            }
+        }
+    }
+    QString text = QString::number(wert, 'f', 3);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text.replace(QLatin1Char('.'), dezimal);
 }
 
 bool zahlFeldLesbar(const QString &text)

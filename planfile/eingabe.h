@@ -24,9 +24,18 @@ Zahleingabe zahlEingabe(const QString &text, bool leerIstNull);
 // never an exponent, and as few digits as read back as the very same value.
 QString zahlSpeichern(float wert);
 
+// Typed text as the plan file stores it: a field can never hold ";", so
+// every one becomes ":".
+QString freiText(QString text);
+
 // A stored number field: plain decimal with a point, or with a decimal comma
 // as a hand edit leaves it ("37,5"); anything else reads as 0 with ok false.
 float gespeicherteZahl(const QString &text, bool *ok = nullptr);
+
+// A dose as the regimen shows it: whole units and the common fractions as a
+// patient writes them ("1", "1/2", "1 1/2", "1/4", "2/3"), anything else with
+// at most three decimals and the given decimal sign ("0,3", "1,25").
+QString dosisText(float dosis, QChar dezimal = QLatin1Char('.'));
 
 // Whether a stored number field reads as a number ("" counts as 0).
 bool zahlFeldLesbar(const QString &text);

@@ -331,6 +331,11 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
         e.ok = true;
         return e;
     }
+    // Where undo left the plan, if it did: a change there leaves what was undone.
+    const Versionsspeicher speicher(m_pfad);
+    const QList<Versionsspeicher::Version> vorher = weg ? QList<Versionsspeicher::Version>()
+                                                        : speicher.versionen();
+    const int stand = speicher.position(vorher, aufPlatte);
     if (!weg) {
         Ergebnis v;
         if (!versionBehalten(m_pfad, aufPlatte, v)) {
@@ -340,7 +345,7 @@ PlanDokument::Ergebnis PlanDokument::ausfuehren(
         }
         e.ausweichOrdner = v.ausweichOrdner;
     }
-    Versionsspeicher(m_pfad).standLoeschen(); // a new change drops the redo steps
+    Versionsspeicher(m_pfad).abzweigen(vorher, stand); // a new change drops the redo steps
     Ergebnis s;
     if (!schreiben(m_pfad, bytes, s)) {
         neuGelesenZeigen();
@@ -577,6 +582,8 @@ PlanDokument::Ergebnis PlanDokument::wiederherstellen(const QString &versionPfad
     if (bytes.isNull())
         return fehlschlag(Fehler::Lesen, versionPfad);
     Ergebnis e;
+    QList<Versionsspeicher::Version> vorher;
+    int stand = 0;
     if (QFileInfo::exists(m_pfad)) {
         QString grund;
         const QByteArray aufPlatte = planDateiLesen(m_pfad, &grund);
@@ -587,12 +594,14 @@ PlanDokument::Ergebnis PlanDokument::wiederherstellen(const QString &versionPfad
             return e;
         }
         // The restore is a change like any other: it can be undone.
+        vorher = Versionsspeicher(m_pfad).versionen();
+        stand = Versionsspeicher(m_pfad).position(vorher, aufPlatte);
         if (!fremdeAenderungBehalten(aufPlatte, e) || !versionBehalten(m_pfad, aufPlatte, e))
             return e;
     }
     if (!schreiben(m_pfad, bytes, e))
         return e;
-    Versionsspeicher(m_pfad).standLoeschen();
+    Versionsspeicher(m_pfad).abzweigen(vorher, stand);
     uebernehmen(bytes);
     e.ok = true;
     e.geschrieben = true;

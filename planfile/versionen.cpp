@@ -26,6 +26,7 @@ namespace {
 
 const char *const zeitFormat = "yyyy-MM-dd_HH-mm-ss-zzz";
 const char *const standPraefix = "stand_";
+const char *const abseitsPraefix = "weg_";
 
 // "2026-12-06_23-55-00-123.medat", with "_2", "_3" ... when two share a millisecond.
 const QRegularExpression &namensMuster()
@@ -319,8 +320,10 @@ QList<Versionsspeicher::Version> Versionsspeicher::versionen() const
     if (m_unbrauchbar)
         return liste;
     // By name alone: size, kind, owner and contents are checked when a version is read.
+    const QStringList weg = QDir(m_ordner).entryList({QString(abseitsPraefix) + "*"},
+                                                     QDir::Files | QDir::Hidden | QDir::System);
     for (const Eintrag &e : benannte(m_ordner))
-        liste.append({m_ordner + "/" + e.name, e.zeit});
+        liste.append({m_ordner + "/" + e.name, e.zeit, weg.contains(abseitsPraefix + e.name)});
     return liste;
 }
 
@@ -404,7 +407,9 @@ Versionsspeicher::Ergebnis Versionsspeicher::behalten(const QByteArray &bytes,
 
     alle.append({name, zeit, zaehler});
     while (alle.size() > grenze) {
-        QFile::remove(m_ordner + "/" + alle.takeFirst().name);
+        const QString alt = alle.takeFirst().name;
+        QFile::remove(m_ordner + "/" + alt);
+        QFile::remove(m_ordner + "/" + abseitsPraefix + alt);
     }
     return Ergebnis::Neu;
 }
@@ -428,9 +433,13 @@ QString Versionsspeicher::stand() const
 bool Versionsspeicher::setzeStand(const QString &versionPfad)
 {
     standLoeschen();
+    return markeSetzen(standPraefix + QFileInfo(versionPfad).fileName());
+}
+
+bool Versionsspeicher::markeSetzen(const QString &name)
+{
     if (m_unbrauchbar)
         return false;
-    const QString name = standPraefix + QFileInfo(versionPfad).fileName();
 #ifdef Q_OS_UNIX
     Fd verzeichnis{ordnerOeffnen(m_ordner)};
     if (verzeichnis.fd < 0)
@@ -438,9 +447,11 @@ bool Versionsspeicher::setzeStand(const QString &versionPfad)
     // Never through a name that is there already.
     Fd marke{::openat(verzeichnis.fd, QFile::encodeName(name).constData(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
-    return marke.fd >= 0;
+    return marke.fd >= 0 || errno == EEXIST;
 #else
     QFile marke(m_ordner + "/" + name);
+    if (marke.exists())
+        return true;
     if (!marke.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     marke.close();
@@ -456,6 +467,15 @@ void Versionsspeicher::standLoeschen()
         {QString(standPraefix) + "*"}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &marke : marken)
         QFile::remove(m_ordner + "/" + marke);
+}
+
+void Versionsspeicher::abzweigen(const QList<Version> &liste, int pos)
+{
+    for (int i = pos + 1; i < liste.size(); ++i) {
+        if (!liste.at(i).abseits)
+            markeSetzen(abseitsPraefix + QFileInfo(liste.at(i).pfad).fileName());
+    }
+    standLoeschen();
 }
 
 int Versionsspeicher::position(const QList<Version> &liste, const QByteArray &aktuell) const
@@ -474,6 +494,8 @@ int Versionsspeicher::ziel(const QList<Version> &liste, int pos, int schritt,
                            const QByteArray &aktuell)
 {
     for (int i = pos + schritt; i >= 0 && i < liste.size(); i += schritt) {
+        if (liste.at(i).abseits)
+            continue;
         const QByteArray bytes = lesen(liste.at(i).pfad);
         if (!bytes.isNull() && bytes != aktuell)
             return i;

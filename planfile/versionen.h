@@ -32,6 +32,8 @@ public:
     {
         QString pfad;
         QDateTime zeit; // UTC
+        // Undone before a new change: off the undo path, restorable from the history.
+        bool abseits = false;
     };
 
     enum class Ergebnis { Neu, Gleich, Fehler };
@@ -75,12 +77,15 @@ public:
     QString stand() const;
     bool setzeStand(const QString &versionPfad);
     void standLoeschen();
+    // A new change after undo: the versions after `pos` in `liste` leave the
+    // undo path (undo and redo pass them by), and the mark of undo goes.
+    void abzweigen(const QList<Version> &liste, int pos);
 
     // Where the plan stands in `liste`: the index of the version set by undo or
     // redo while the plan still holds its bytes, else liste.size() (after the newest).
     int position(const QList<Version> &liste, const QByteArray &aktuell) const;
-    // The nearest version from `pos` in direction `schritt` (-1 or +1) whose
-    // bytes differ from `aktuell`, or -1.
+    // The nearest version on the undo path from `pos` in direction `schritt`
+    // (-1 or +1) whose bytes differ from `aktuell`, or -1.
     static int ziel(const QList<Version> &liste, int pos, int schritt, const QByteArray &aktuell);
 
     // The bytes of a version file, or a null array when it is no usable plan
@@ -90,6 +95,7 @@ public:
 
 private:
     void ausweichen();
+    bool markeSetzen(const QString &name); // an empty file, made exclusively
     bool ordnerAnlegen(QString *fehler);
 
     QString m_plan;   // absolute path

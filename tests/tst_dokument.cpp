@@ -407,6 +407,58 @@ private slots:
         QVERIFY(!d->kannWiederholen());
     }
 
+    // Undo and redo follow one path as in an editor: a change after undo
+    // leaves what was undone, and no later undo or redo passes through it.
+    // Steps: a=X / b=X set a medication's description, u undo, r redo, h=N
+    // restores the N-th version of the history (0 = oldest); after each step
+    // the descriptions "A/B" the plan holds.
+    void linearesUndo_data()
+    {
+        QTest::addColumn<QString>("schritte");
+        QTest::addColumn<QString>("zustaende");
+        QTest::newRow("undo, change, undo, undo") << "a=1800 u b=50 u u"
+                                                  << "1800/B u/B u/50 u/B u/B";
+        QTest::newRow("undo, redo, change, undo") << "a=1800 u r b=50 u u u"
+                                                  << "1800/B u/B 1800/B 1800/50 1800/B u/B u/B";
+        QTest::newRow("two undone, then a change") << "a=1 a=2 u u b=9 u r r"
+                                                   << "1/B 2/B 1/B u/B u/9 u/B u/9 u/9";
+        QTest::newRow("redo after undo, no change") << "a=1 b=2 u u r r r"
+                                                    << "1/B 1/2 1/B u/B 1/B 1/2 1/2";
+        QTest::newRow("restored from history, then undo") << "a=1 u b=2 h=1 u u"
+                                                          << "1/B u/B u/2 1/B u/2 u/B";
+    }
+
+    void linearesUndo()
+    {
+        QFETCH(QString, schritte);
+        QFETCH(QString, zustaende);
+        PlanDokument *d = neu(mit({{3, "3;A-mol;u;5 mg;30;1000;20;1;0;1;0;0;"},
+                                   {4, "4;B-mol;B;10 mg;50;1000;40;0;1;0;0;0;"}}));
+        const QStringList erwartet = zustaende.split(' ');
+        const QStringList liste = schritte.split(' ');
+        QCOMPARE(liste.size(), erwartet.size());
+        for (int i = 0; i < liste.size(); ++i) {
+            const QString &s = liste.at(i);
+            if (s == "u")
+                d->rueckgaengig();
+            else if (s == "r")
+                d->wiederholen();
+            else if (s.startsWith("h="))
+                QVERIFY(d->wiederherstellen(
+                              Versionsspeicher(plan).versionen().at(s.mid(2).toInt()).pfad)
+                            .ok);
+            else
+                QVERIFY(d->medikamentAendern(s.at(0) == 'a' ? "A-mol" : "B-mol", -1,
+                                             {{Feld::Bez, s.mid(2)}})
+                            .ok);
+            PlanDokument frisch;
+            QVERIFY(frisch.laden(plan).ok);
+            const QString schritt = " after step " + QString::number(i + 1);
+            QCOMPARE(frisch.feld(2, Feld::Bez) + "/" + frisch.feld(3, Feld::Bez) + schritt,
+                     erwartet.at(i) + schritt);
+        }
+    }
+
     // As a user of its own, with no rights that root would have: a plan the
     // user owns in a folder the user cannot write, on a full disk, killed
     // while writing: the plan is always whole, old or new.

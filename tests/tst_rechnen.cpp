@@ -5,6 +5,7 @@
 
 #include "app/qtkompat.h"
 #include "i18n/kuerzel.h"
+#include "i18n/sprachform.h"
 #include "pdf/csvtabelle.h"
 #include "pdf/kalender.h"
 #include "planfile/aenderungen.h"
@@ -71,6 +72,15 @@ const QMap<QString, Funktion> &funktionen()
         {"ics", [](const QStringList &a) { return icsText(a[0]); }},
         {"falten", [](const QStringList &a) { return gefaltet(a[0]); }},
         {"csv", [](const QStringList &a) { return csvFeld(a[0], a.value(1) == "zahl"); }},
+        {"csvSemikolon", [](const QStringList &a) {
+             return csvFeld(a[0], a.value(1) == "zahl", QLatin1Char(';'));
+         }},
+        {"csvDatei", [](const QStringList &a) {
+             QList<QStringList> zeilen;
+             for (const QString &z : a[1].split('/'))
+                 zeilen << z.split('|');
+             return QString::fromUtf8(csvDatei(zeilen, {1}, csvForm(a[0])).mid(3));
+         }},
         {"csvZeile", [](const QStringList &a) {
              return uebersichtCsvZeile(a[0].split(';'), a[1].split(';'), jetztUnix()).join('|');
          }},
@@ -78,6 +88,61 @@ const QMap<QString, Funktion> &funktionen()
              const QStringList r = a[0].split(';'), patient = a[1].split(';');
              const quint32 jetzt = jetztUnix();
              return QString::number(packungenFuer(r, prognose(r, jetzt), jetzt, patient));
+         }},
+        {"leerSeit", [](const QStringList &a) {
+             return QString::number(prognose(a[0].split(';'), jetztUnix()).leerSeitTagen());
+         }},
+        {"warnung", [](const QStringList &a) {
+             const Warnung w = warnung(prognose(a[0].split(';'), jetztUnix()), a[1].split(';'));
+             QStringList n{w.rot() ? "rot" : w.gelb() ? "gelb" : "-"};
+             if (w.aufgebraucht)
+                 n << "aufgebraucht";
+             if (w.vorTermin)
+                 n << "vorTermin";
+             if (w.knapp)
+                 n << "knapp";
+             return n.join(' ');
+         }},
+        {"kalender", [](const QStringList &a) {
+             QList<QStringList> medikamente;
+             for (const QString &r : a[0].split('/', Qt::SkipEmptyParts))
+                 medikamente << r.split(';');
+             QList<KalenderStand> vorher;
+             for (const QString &v : a[2].split('/', Qt::SkipEmptyParts)) {
+                 const QStringList f = v.split(',');
+                 vorher << KalenderStand{f.value(0), f.value(1).replace("\\n", "\n"), f.value(2),
+                                         QDate::fromString(f.value(3), Qt::ISODate)};
+             }
+             ExportTexte t;
+             t.nachbestellen = "r";
+             t.termin = "T";
+             QList<KalenderStand> nachher;
+             QStringList aus;
+             for (const KalenderEreignis &e :
+                  kalenderEreignisse(medikamente, a[1].split(';'), a[3].toUInt(), "/p.medat", t,
+                                     vorher, &nachher))
+                 aus << e.titel + " " + e.tag.toString(Qt::ISODate) + " "
+                            + (e.ausloeser.isEmpty() ? "-" : e.ausloeser)
+                            + (e.abgesagt ? " abgesagt" : "");
+             QStringList saaten;
+             for (const KalenderStand &s : nachher)
+                 saaten << QString(s.saat).replace('\n', '+') + "=" + s.name;
+             return aus.join(" / ") + " # " + saaten.join(' ');
+         }},
+        {"terminVorbei", [](const QStringList &a) {
+             return terminVorbei(a[0].split(';'), QDate::currentDate()) ? "ja" : "nein";
+         }},
+        {"dosis", [](const QStringList &a) {
+             return dosisText(a[0].toFloat(), a.value(1, ".").at(0));
+         }},
+        {"tag", [](const QStringList &a) {
+             sprachformSetzen(a[0]);
+             const QDate tag = QDate::fromString(a[1], Qt::ISODate);
+             const QString text = tagText(tag) + " | " + tagTextKurz(tag) + " | "
+                                  + zeitpunktText(tag.startOfDay().addSecs(3723)) + " | "
+                                  + datumsFeldFormat() + " | " + dezimalZeichen();
+             sprachformSetzen("de");
+             return text;
          }},
         {"dekodieren", [](const QStringList &a) { return planTextDekodieren(Ablauf::bytes(a[0])); }},
         {"zeilen", [](const QStringList &a) { return planZeilen(a[0]).join('|'); }},

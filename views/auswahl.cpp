@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 #include "planfile/datensatz.h"
+#include "i18n/sprachform.h"
 #include "planfile/eingabe.h"
 #include "views/prognose.h"
 
@@ -61,7 +62,7 @@ void MainWindow::comboAuswahl(int eingang)
     aktuelleNummer = QString::number(k + 1);
     gewaehlterName = feldVon(r, Feld::Eingabe);
     formularHakenGeaendert = false;
-    groupMedWahl->setTitle(txtMedwahl + " - " + feldVon(r, 1) + "  ");
+    groupMedWahl->setTitle(medWahlTitel(feldVon(r, 1)));
     eingabeFelder[0]->setText(feldVon(r, 1));
     eingabeFelder[1]->setText(feldVon(r, 2));
     eingabeFelder[2]->setText(feldVon(r, 3));
@@ -76,8 +77,36 @@ void MainWindow::comboAuswahl(int eingang)
     FelderZuruecksetzen();
     checkMed->setChecked(feldVon(r, 11) == QLatin1String("1"));
 
+    FormularFreigeben();
+
     // A changed row runs this slot again, nested, through the list's signal.
     listBox->setCurrentRow(vomReiter ? 0 : eingang);
+}
+
+// "Medications - Ramipril", with room after its last letter: the blanks come
+// last in the reading order, which right to left is the other end.
+QString MainWindow::medWahlTitel(const QString &name) const
+{
+    const QString titel = txtMedwahl + " - " + name;
+    return vonRechtsNachLinks() ? "  " + titel : titel + "  ";
+}
+
+// Without a chosen medication the form has nothing to show or to save: its
+// fields and the buttons that act on one medication are off until one is chosen.
+void MainWindow::FormularFreigeben()
+{
+    if (!groupDosierung || !groupKnoepfe)
+        return;
+    const bool gewaehlt = gewaehlterIndex() >= 0;
+    groupDosierung->setEnabled(gewaehlt);
+    for (const char *name : {"butApotheke", "butEntfernen", "butHoch", "butRunter"}) {
+        if (QWidget *knopf = groupMedWahl->findChild<QWidget *>(name))
+            knopf->setEnabled(gewaehlt);
+    }
+    if (!gewaehlt) {
+        butAenderungSpeichern->setEnabled(false);
+        butAenderungSpeichern->setStyleSheet("color:gray;");
+    }
 }
 
 void MainWindow::FelderZuruecksetzen()

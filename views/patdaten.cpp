@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
+#include "views/prognose.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -9,11 +11,31 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+QString MainWindow::geburtsTagText() const
+{
+    // The plan keeps "dd.MM.yyyy"; what does not read as a day is shown as stored.
+    const QDate tag = QDate::fromString(feld(1, 3), "dd.MM.yyyy");
+    return tag.isValid() && sprachform() != QLatin1String("de") ? tagTextKurz(tag) : feld(1, 3);
+}
+
+// A passed appointment says so on the patient line and beside the switch.
+void MainWindow::TerminVorbeiZeigen()
+{
+    const QString zeile = " - " + txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  |  "
+                          + txtPatgeb + ": " + geburtsTagText();
+    const QDate heuteTag = lokalerTag(jetztUnix());
+    const QStringList patient = anzahlDatensaetze > 1 ? datensaetze[1] : QStringList();
+    const bool vorbei = terminVorbei(patient, heuteTag);
+    const QString vorbeiText = vorbei ? txtTerminVorbei.arg(tagText(terminTag(patient))) : QString();
+    labPatient->setText(vorbei ? zeile + "  |  " + vorbeiText : zeile);
+    labTerminVorbei->setText(vorbeiText);
+    labTerminVorbei->setVisible(vorbei);
+}
+
 void MainWindow::PatDatenFuellen()
 {
     // Missing fields (an empty or one-line plan) read as empty text.
-    labPatient->setText(" - " + txtPats + ": " + feld(1, 1) + ", " + feld(1, 2) + "  |  "
-                        + txtPatgeb + ": " + feld(1, 3));
+    TerminVorbeiZeigen();
     labDatum->setText(txtCreated + ": " + jetztText + " " + txtClock + "  ");
     editName->setText(feld(1, 1));
     editVorname->setText(feld(1, 2));
@@ -25,7 +47,7 @@ void MainWindow::PatDatenFuellen()
     const QSignalBlocker nein(radioNein);
     // Switched off, the day stays stored: "Yes" offers it again.
     const qint32 zeit = feld(1, 5).toInt();
-    QDate termin = zeit > 0 ? QDate::fromString(ZeitZuDatum(quint32(zeit)), "dd. MM. yyyy") : heute;
+    QDate termin = zeit > 0 ? lokalerTag(quint32(zeit)) : heute;
     const bool sichtbar = feld(1, 4) == QLatin1String("1");
     (sichtbar ? radioJa : radioNein)->setChecked(true);
     if (!sichtbar && !termin.isValid())
@@ -40,6 +62,12 @@ void MainWindow::PatDatenFuellen()
 
 void MainWindow::PatDatenAendern()
 {
+    // Nobody is born after today: refused before anything changes, the field as typed.
+    if (dateGeburt->date() > QDate::currentDate()) {
+        Hinweis(txtGebZukunft, true);
+        dateGeburt->setFocus();
+        return;
+    }
     // Without the plan's patient record there is nothing to change.
     if (!VorlageAblegen() || !tabelleHaeltPlan())
         return;

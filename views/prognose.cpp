@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/prognose.h"
 
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
 
@@ -73,7 +74,7 @@ QString bestandText(float bestand)
 
 QString datumText(qint64 sekunden)
 {
-    return QDateTime::fromSecsSinceEpoch(sekunden).toString("dd. MM. yyyy");
+    return tagText(QDateTime::fromSecsSinceEpoch(sekunden).date());
 }
 
 bool prognoseBrauchbar(const Prognose &p)
@@ -128,6 +129,23 @@ QDate terminTag(const QStringList &patient)
     if (feldVon(patient, 4).toInt() != 1)
         return QDate();
     return lokalerTag(feldVon(patient, 5).toInt());
+}
+
+Warnung warnung(const Prognose &p, const QStringList &patient)
+{
+    Warnung w;
+    if (!p.verbrauch)
+        return w;
+    w.aufgebraucht = p.aufgebraucht();
+    w.vorTermin = feldVon(patient, 4).toInt() == 1 && p.leerZeit < feldVon(patient, 5).toInt();
+    w.knapp = p.wochen < 4.0f;
+    return w;
+}
+
+bool terminVorbei(const QStringList &patient, const QDate &heute)
+{
+    const QDate termin = terminTag(patient);
+    return termin.isValid() && heute.isValid() && termin < heute;
 }
 
 QString wochenText(float wochen)

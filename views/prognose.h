@@ -20,9 +20,12 @@ struct Prognose
     qint64 leerZeit = 0;    // T, Unix seconds (may lie beyond 2038)
     int balken = 100;       // bar value 0..100
     bool verbrauch = false; // false for on-demand medication (D == 0): W, R, T undefined
-    bool aufgebraucht() const { return verbrauch && restTage < 0; }
-    // R may be clamped to the least 32-bit value, which has no positive counterpart.
-    qint32 leerSeitTagen() const { return aufgebraucht() ? -qMax(restTage, -INT_MAX) : 0; }
+    // Used up: nothing left at home today (also when it ran out less than a day ago).
+    bool aufgebraucht() const { return verbrauch && (restTage < 0 || !(bestandHeute > 0)); }
+    // Whole days since the stock ran out, never below 0 (a stock of 0 with days
+    // still to come, as from negative doses); R may be clamped to the least
+    // 32-bit value, which has no positive counterpart.
+    qint32 leerSeitTagen() const { return aufgebraucht() ? qMax(0, -qMax(restTage, -INT_MAX)) : 0; }
 };
 
 Prognose prognose(const QStringList &datensatz, quint32 jetzt);
@@ -31,7 +34,8 @@ Prognose prognose(const QStringList &datensatz, quint32 jetzt);
 // units from there on, never an exponent.
 QString bestandText(float bestand);
 
-// Unix seconds as the local date "dd. MM. yyyy", for any time a forecast gives.
+// Unix seconds as the local date in the language's form ("dd. MM. yyyy" in
+// German), for any time a forecast gives.
 QString datumText(qint64 sekunden);
 
 // Whether D, C and T are real figures: D above 0, C finite and T a moment
@@ -56,6 +60,23 @@ bool bestandZeitGueltig(const QStringList &medikament);
 // (field 4 "1", field 5 its time), or an invalid date when none is set.
 QDate lokalerTag(qint64 sekunden);
 QDate terminTag(const QStringList &patient);
+// Whether the appointment set in the patient record lies on a day before `heute`:
+// it has passed, and the next one is to be entered.
+bool terminVorbei(const QStringList &patient, const QDate &heute);
+
+// How a run-out date is marked, in the overview and in the medication list
+// alike: red when the stock is used up (appointment or not) or runs out
+// before the appointment (its switch on), yellow when less than four weeks
+// are left, else not at all.
+struct Warnung
+{
+    bool aufgebraucht = false;
+    bool vorTermin = false;
+    bool knapp = false;
+    bool rot() const { return aufgebraucht || vorTermin; }
+    bool gelb() const { return knapp && !rot(); }
+};
+Warnung warnung(const Prognose &p, const QStringList &patient);
 
 // Weeks of supply as the overview shows them.
 QString wochenText(float wochen);

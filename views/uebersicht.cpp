@@ -22,9 +22,6 @@ void MainWindow::UebersichtFuellen()
     tabelleUebersicht->setRowCount(0);
     tabelleUebersicht->setHorizontalHeaderLabels(spaltenUebersicht);
 
-    const bool terminGesetzt = feld(1, 4).toInt() == 1;
-    const qint32 terminZeit = feld(1, 5).toInt();
-
     // All rows at once: each inserted row would move every bar above it again.
     tabelleUebersicht->setRowCount(qMax(0, anzahlDatensaetze - 2));
     for (int i = 2; i < anzahlDatensaetze; ++i) {
@@ -40,15 +37,20 @@ void MainWindow::UebersichtFuellen()
             tabelleUebersicht->setItem(
                 zeile, 3, zentriert(QString::number(p.wochen, 'f', 1) + "  " + txtWeekse));
             QTableWidgetItem *leer = zentriert(datumText(p.leerZeit));
+            const Warnung w = warnung(p, datensaetze[1]);
             QStringList warnungen;
-            if (terminGesetzt && p.leerZeit < terminZeit)
-                warnungen << txtWarnTerm;
-            if (p.wochen < 4.0f) {
-                leer->setBackground(Qt::yellow);
-                warnungen << txtWarnWeeks;
+            if (w.aufgebraucht) {
+                warnungen << txtLeer.arg(p.leerSeitTagen());
+            } else {
+                if (w.vorTermin)
+                    warnungen << txtWarnTerm;
+                if (w.knapp)
+                    warnungen << txtWarnWeeks;
             }
-            if (terminGesetzt && p.leerZeit < terminZeit)
+            if (w.rot())
                 leer->setBackground(Qt::red);
+            else if (w.gelb())
+                leer->setBackground(Qt::yellow);
             // The colour is also said in words, for screen readers and the
             // colour-blind, with the packs that bridge the gap.
             if (!warnungen.isEmpty()) {

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/sprachform.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
+#include "views/prognose.h"
 
 #include <QTableWidget>
 
@@ -17,7 +19,7 @@ void MainWindow::VerordnungsplanFuellen()
         const int zeile = tabelleVerordnungsplan->rowCount();
         tabelleVerordnungsplan->insertRow(zeile);
         tabelleVerordnungsplan->setItem(zeile, 0, new QTableWidgetItem(feldVon(r, 1)));
-        const QString zellen[5] = {feldVon(r, 3), DosisText(gespeicherteZahl(feldVon(r, 7))),
+        const QString zellen[5] = {eigeneReihenfolge(feldVon(r, 3)), DosisText(gespeicherteZahl(feldVon(r, 7))),
                                    DosisText(gespeicherteZahl(feldVon(r, 8))),
                                    DosisText(gespeicherteZahl(feldVon(r, 9))),
                                    DosisText(gespeicherteZahl(feldVon(r, 10)))};
@@ -31,9 +33,6 @@ void MainWindow::VerordnungsplanFuellen()
 
 QString MainWindow::DosisText(float dosis)
 {
-    if (dosis == 0.5f)
-        return "1/2";
-    if (dosis == 0.0f || dosis == 1.0f || dosis == 2.0f)
-        return QString::number(static_cast<double>(dosis), 'f', 0);
-    return QString::number(static_cast<double>(dosis), 'f', 1);
+    // Right to left, "1 1/2" would read "1/2 1": the figure keeps its order.
+    return eigeneReihenfolge(dosisText(dosis, dezimalZeichen()));
 }

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -156,6 +157,21 @@ QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
         return w->font().bold() ? "1" : "0";
     if (eig == "name")
         return w->accessibleName();
+    if (eig == "rechteck") // in the parent, as x,y,width,height
+        return QString("%1,%2,%3,%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height());
+    if (eig == "richtung")
+        return w->layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr";
+    if (eig == "ausrichtung") { // a label's: links or rechts
+        const Qt::Alignment a = QStyle::visualAlignment(w->layoutDirection(),
+                                                        qobject_cast<QLabel *>(o)->alignment());
+        return a & Qt::AlignRight ? "rechts" : a & Qt::AlignHCenter ? "mitte" : "links";
+    }
+    if (eig == "format")
+        return qobject_cast<QDateEdit *>(o)->displayFormat();
+    if (eig == "text") // what a date field shows
+        return qobject_cast<QDateEdit *>(o)->text();
+    if (eig == "kalender")
+        return qobject_cast<QDateEdit *>(o)->calendarPopup() ? "1" : "0";
     if (auto *t = qobject_cast<QTableWidget *>(o)) {
         if (!m.captured(2).isEmpty())
             return QString::number(t->rowCount());
@@ -316,9 +332,28 @@ void taste(QWidget *rest, const QString &text)
 #else
     const int kombi = k[0];
 #endif
+    // A closed dialog leaves no window active where no window manager hands
+    // the focus back, as a desktop does.
+    if (!QApplication::focusWidget() && rest->window()->isVisible()) {
+        rest->window()->activateWindow();
+        if (!QTest::qWaitForWindowActive(rest->window()))
+            qWarning("window not active");
+    }
     QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : rest;
     QTest::keyClick(ziel, Qt::Key(kombi & ~Qt::KeyboardModifierMask),
                     Qt::KeyboardModifiers(kombi & Qt::KeyboardModifierMask));
+}
+
+// Types `text` into the focused widget, key by key, as a user does.
+void tippen(QWidget *rest, const QString &text)
+{
+    for (const QChar c : text) {
+        QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : rest;
+        if (c.unicode() < 0x80) // a key of its own: QTest knows it
+            QTest::keyClick(ziel, c.toLatin1());
+        else // a letter of another keyboard, as its text
+            QTest::sendKeyEvent(QTest::Click, ziel, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 // A text a user would miss: a menu entry, tab, button or column heading that
@@ -545,22 +580,24 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         schliessen(dialog);
         return true;
     }
-    static const QRegularExpression teil(R"re((\w+#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|(\S+))re");
+    static const QRegularExpression teil(R"re((\w+#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|tippe:(?:"([^"]*)"|(\S*))|(\S+))re");
     for (auto it = teil.globalMatch(antwort); it.hasNext();) {
         const auto m = it.next();
         const QString name = m.captured(1), text = einsetzen(m.captured(3) + m.captured(4));
         QString fehler;
-        if (m.captured(2) == "=") {
+        if (m.capturedStart(5) >= 0 || m.capturedStart(6) >= 0) {
+            tippen(dialog, einsetzen(m.captured(5) + m.captured(6)));
+        } else if (m.captured(2) == "=") {
             if (!setzen(dialog->findChild<QObject *>(name), text))
                 fehler = "nicht setzbar: " + name;
         } else if (m.captured(2) == "~") {
             const QString ist = wert(dialog, name, &fehler);
             if (fehler.isEmpty() && !ist.contains(text))
                 fehler = name + " ist \"" + ist + "\", ohne \"" + text + "\"";
-        } else if (m.captured(5) == "texte") {
+        } else if (m.captured(7) == "texte") {
             fehler = fehlenderText(dialog);
         } else {
-            const QString wort = m.captured(5);
+            const QString wort = m.captured(7);
             if (wort == "zugang") {
                 zugangPruefen(*m_fenster, dialog, sprache(), m_fehler);
                 continue;
@@ -653,6 +690,15 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         QTest::mouseClick(tabelle->viewport(), Qt::LeftButton, {}, punkt);
         QTest::mouseDClick(tabelle->viewport(), Qt::LeftButton, {}, punkt);
         return true;
+    }
+    if (auto *liste = qobject_cast<QListWidget *>(ziel); befehl == "doppelklick" && liste) {
+        QListWidgetItem *eintrag = liste->item(rest.toInt());
+        if (!eintrag)
+            return fehler("kein Eintrag " + rest);
+        const QPoint punkt = liste->visualItemRect(eintrag).center();
+        QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, punkt);
+        QTest::mouseDClick(liste->viewport(), Qt::LeftButton, {}, punkt);
+        return m_antworten.isEmpty() || fehler("Dialog kam nicht: " + m_antworten.join(" | "));
     }
     if (befehl == "ist" || befehl == "hat") {
         QString f;
@@ -767,6 +813,10 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     if (befehl == "zugang") {
         zugangPruefen(*m_fenster, m_fenster.get(), sprache(), m_fehler);
         return true;
+    }
+    if (befehl == "tippe") {
+        tippen(m_fenster.get(), einsetzen(z.section(' ', 1)));
+        return m_antworten.isEmpty() || fehler("Dialog kam nicht: " + m_antworten.join(" | "));
     }
     if (befehl == "taste") {
         taste(m_fenster.get(), w.value(1));

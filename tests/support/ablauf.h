@@ -54,14 +54,18 @@ struct TestZugang
 //   setze NAME VALUE    types into a field, picks a date, a list or table
 //                       row, a tab, a check state (1/0) as a user does
 //   setze einstellung:KEY VALUE   stores VALUE in meddata.ini
-//   doppelklick NAME R  double-clicks row R of a table
+//   doppelklick NAME R  double-clicks row R of a table or a list
 //   After klick/setze and at the session's end every queued answer must have
 //   been used, and a dialog nobody answers fails the session.
 //   ist WHAT TEXT       the control shows exactly TEXT; "hat" for contains.
 //                       WHAT: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
 //                       .titel, .name, .haken (checked), .sichtbar (not
-//                       hidden), .fett (bold: marked as changed); "fenster"
+//                       hidden), .fett (bold: marked as changed), .rechteck
+//                       (x,y,width,height in the parent), .richtung (ltr,
+//                       rtl), .ausrichtung (a label's side: links, rechts),
+//                       .format, .text and .kalender (a date field's: its
+//                       format, what it shows, a calendar offered); "fenster"
 //                       is the window; a list's bare name gives its current
 //                       row, a group box's its title;
 //                       einstellung:KEY reads meddata.ini
@@ -81,6 +85,8 @@ struct TestZugang
 //   taste KEY           a key ("Tab", "Ctrl+Z") on the focused widget; in an
 //                       answer the word "taste:KEY"; WHAT "fokus" names the
 //                       focused widget
+//   tippe TEXT          types TEXT key by key into the focused widget; in an
+//                       answer the word tippe:TEXT (quoted if it has blanks)
 //   zugang              the window (in an answer: the dialog) has a name for
 //                       every control, no German words left in another
 //                       language, mnemonics in every menu, none twice, no
