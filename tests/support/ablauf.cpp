@@ -391,6 +391,14 @@ QString fehlenderText(QWidget *wurzel)
 QString einfach(QString text)
 {
     static const QRegularExpression marken("[\u200c-\u200f\u202a-\u202e]");
+    // A letter in its initial or medial form joins the next one: a space
+    // after it is the extractor's guess from the glyphs' places, no gap.
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        const QChar::Decomposition form = text.at(i).decompositionTag();
+        if (form == QChar::Initial || form == QChar::Medial)
+            while (i + 1 < text.size() && text.at(i + 1) == QLatin1Char(' '))
+                text.remove(i + 1, 1);
+    }
     return text.normalized(QString::NormalizationForm_KC)
         .remove(marken)
         .replace(QRegularExpression("\\s+"), " ");
@@ -457,7 +465,7 @@ QString Ablauf::pfad(const QString &name) const
 QString Ablauf::einsetzen(QString text, qint64 zurueck)
 {
     static const QRegularExpression platzhalter(
-        R"(\{([TMDZI])([+-]\d+)?(?:([+-]\d+)s)?\}|\{([PXAE])\})");
+        R"(\{([TMDZI])([+-]\d+)?(?:([+-]\d+)s)?\}|\{([PXAEQ])\})");
     for (auto m = platzhalter.match(text); m.hasMatch(); m = platzhalter.match(text)) {
         const qint64 tage = m.captured(2).toLongLong(), sekunden = m.captured(3).toLongLong();
         const QString art = m.captured(1);
@@ -466,6 +474,11 @@ QString Ablauf::einsetzen(QString text, qint64 zurueck)
             m.captured(4) == "P" ? QDir::currentPath()
             : m.captured(4) == "X" ? qEnvironmentVariable("TABLORA_EXPORT_OUT", "export")
             : m.captured(4) == "A" ? QCoreApplication::applicationDirPath()
+#ifdef Q_OS_WIN
+            : m.captured(4) == "Q" ? QString() // no "?" in a Windows file name
+#else
+            : m.captured(4) == "Q" ? QStringLiteral("?")
+#endif
             : m.captured(4) == "E" ? QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, "Tablora",
                                                          "application").fileName()).absolutePath()
             : art == "T" ? QString::number(QDateTime::currentSecsSinceEpoch() - zurueck
@@ -730,15 +743,39 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return true;
     }
     if (befehl == "pdf" || befehl == "seiten" || befehl == "pdffarbe" || befehl == "schnitte") {
+        const QString datei = linuxPfad(pfad(name));
+        const QString programm = befehl == "pdffarbe"   ? "pdftoppm"
+                                 : befehl == "schnitte" ? "pdffonts"
+                                                        : "pdftotext";
+        const QStringList argumente = befehl == "pdffarbe" // page 1 at 100 dpi
+                                          ? QStringList{"-r", "100", "-f", "1", "-l", "1", datei}
+                                      : befehl == "schnitte" ? QStringList{datei}
+                                                             : QStringList{"-layout", datei, "-"};
+#ifdef Q_OS_WIN
+        // Under Wine a Linux program runs detached, and its output reaches no
+        // Windows pipe: Linux's shell writes it to a file and renames that
+        // when the program is done.
+        const QString ausgabe = m_arbeit.filePath(".werkzeug.aus");
+        const QString linux = linuxPfad(m_arbeit.path()) + "/.werkzeug.aus";
+        QFile::remove(ausgabe);
+        QProcess::startDetached("sh", QStringList{"-c", "\"$0\" \"$@\" > \"" + linux + ".neu\"; mv \""
+                                                          + linux + ".neu\" \"" + linux + "\"",
+                                                  programm}
+                                          + argumente);
+        QElapsedTimer uhr;
+        uhr.start();
+        while (!QFile::exists(ausgabe) && uhr.elapsed() < 30000)
+            QThread::msleep(20);
+        QFile f(ausgabe);
+        const QByteArray aus = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        f.close();
+        QFile::remove(ausgabe);
+#else
         QProcess p;
-        if (befehl == "pdffarbe") // page 1 at 100 dpi
-            p.start("pdftoppm", {"-r", "100", "-f", "1", "-l", "1", pfad(name)});
-        else if (befehl == "schnitte")
-            p.start("pdffonts", {pfad(name)});
-        else
-            p.start("pdftotext", {"-layout", pfad(name), "-"});
+        p.start(programm, argumente);
         p.waitForFinished();
         const QByteArray aus = p.readAllStandardOutput();
+#endif
         if (befehl == "seiten")
             return aus.count('\f') == rest.toInt()
                    || fehler(QString("%1 Seiten").arg(aus.count('\f')));
