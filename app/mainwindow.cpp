@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/plattform.h"
 #include "app/qtkompat.h"
 #include "planfile/sicherschreiben.h"
 #include "i18n/sprachform.h"
@@ -18,8 +19,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
-
-#include <sys/stat.h>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -47,8 +46,7 @@ MainWindow::MainWindow(QWidget *parent)
         return box.exec() == QMessageBox::Yes;
     });
 
-    struct stat info;
-    if (::stat(QFile::encodeName(einstellungen).constData(), &info) != 0) {
+    if (!gibtEs(einstellungen)) {
         // First run: the folder may lack parents on a fresh account, and the
         // sources lie beside the program, not in the working directory.
         QDir::root().mkpath(einstellungen + "/data");
@@ -92,7 +90,7 @@ MainWindow::MainWindow(QWidget *parent)
         letzteDatei = pfade.value("letzteDatei").toString();
         pfade.endGroup();
     }
-    const QString dokumente = QDir::homePath() + "/Documents";
+    const QString dokumente = dokumenteOrdner();
     if (QFileInfo(letzteDatei).isFile()) {
         aktuelleDatei = letzteDatei;
         dokumentePfad = letzteDatei == standardPlan ? dokumente : letzteDatei;

@@ -179,7 +179,10 @@ void datumsFeld(QDateEdit *feld)
 
 QString qtUebersetzungen()
 {
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+#if defined(Q_OS_WIN)
+    // Shipped in the program's own data folder.
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/data/qt");
+#elif QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
 #else
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/plattform.h"
 #include "i18n/spiegeln.h"
 
 #include <QCoreApplication>
@@ -94,7 +95,7 @@ void MainWindow::RoamingLoeschen()
     const QStringList plaene = planDateienIn(verzeichnis, aktuelleDatei);
     if (!plaene.isEmpty()) {
         const QString sicherung =
-            QDir::homePath() + "/Documents/Tablora-Sicherung-"
+            dokumenteOrdner() + "/Tablora-Sicherung-"
             + QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss");
         const QDir quelle(verzeichnis);
         for (const QString &plan : plaene) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "app/plattform.h"
 #include "app/qtkompat.h"
 #include "planfile/datensatz.h"
 #include "planfile/eingabe.h"
@@ -250,7 +251,7 @@ bool MainWindow::VorlageAblegen()
 {
     if (!istVorlagenDatei(aktuelleDatei))
         return true;
-    const QString dokumente = QDir::homePath() + "/Documents";
+    const QString dokumente = dokumenteOrdner();
     QDir().mkpath(dokumente);
     QString name = dateinameAus({editName ? editName->text() : feld(1, 1),
                                  editVorname ? editVorname->text() : feld(1, 2)});

@@ -214,6 +214,11 @@ private slots:
         QFETCH(QStringList, argumente);
         QFETCH(QString, erwartet);
         QVERIFY2(funktionen().contains(name), qPrintable(name));
+#ifdef Q_OS_WIN
+        // The C runtime takes no zone names in TZ: a process has no zone of its own.
+        if (name == "datum")
+            QSKIP("Windows: no time zone of its own for a process");
+#endif
         QCOMPARE(funktionen()[name](argumente), erwartet);
     }
 

@@ -23,7 +23,8 @@ struct TestZugang
 };
 
 // Runs a user session written as lines of text against the real window, with
-// its own settings folder and working folder (also $HOME). A file in
+// its own settings folder and working folder (also $HOME; on Windows under
+// Wine the Documents folder is its Documents). A file in
 // tests/ablaeufe holds sessions, each starting with "=== title"; "#" starts a
 // comment. Names are relative to the working folder. Texts may hold {T+n}
 // (Unix time n days from now), {M+n} (local midnight of that day), either as
@@ -134,6 +135,7 @@ private:
     QMap<QString, QByteArray> m_gemerkt;
     QList<QUrl> m_urls;
     QByteArray m_zone; // TZ before "zeitzone": "=value", or "-" when unset
+    std::unique_ptr<struct DokumenteUmleitung> m_dokumente; // Windows under Wine
 };
 
 #endif
