@@ -66,7 +66,9 @@ wineserver -w
 [ -f "$programme/platforms/qwindows.dll" ] || fehler "no Windows platform plugin"
 [ -f "$programme/data/default.medat" ] || fehler "no data folder"
 [ -f "$eintrag" ] || fehler "no Start menu entry"
-{ strings "$eintrag"; strings -el "$eintrag"; } | grep -qiF 'Program Files\Tablora\tablora.exe' \
+# Read whole first: grep -q stops early, and pipefail would count that.
+ziel=$(strings "$eintrag"; strings -el "$eintrag")
+grep -qiF 'Program Files\Tablora\tablora.exe' <<<"$ziel" \
     || fehler "the Start menu entry does not start $programm_win"
 
 echo "== first start"
@@ -87,7 +89,8 @@ printf '[Pfade]\r\nletzteDatei=%s\r\n' "$(printf '%s' "$oeffentlich_win\\andersw
     >"$einstellungen/data/meddata.ini"
 printf '1;Kopf;a;b;;;;;;;;;\n2;Muster;Erika;01.02.1950;0;0;;;;;;;\n3;Aspirin;Schmerz;100 mg;20;1700000000;20;1;0;0;0;;\n4;Kurz;;;;;;;;;;;\n' >erwartet.medat
 starten
-xdotool getwindowname "$fenster" | grep -qF 'anderswo' || fehler "the plan from elsewhere did not open: $(xdotool getwindowname "$fenster")"
+titel=$(xdotool getwindowname "$fenster")
+grep -qF 'anderswo' <<<"$titel" || fehler "the plan from elsewhere did not open: $titel"
 cmp -s "$anderswo/plan.medat" vorher.medat || fehler "the plan changed before CTRL+S"
 taste ctrl+s
 for _ in $(seq 50); do cmp -s "$anderswo/plan.medat" erwartet.medat || sleep 0.2; done
