@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The layout follows chapter 6 of the BMP specification (Anlage 3 zur
+// The German standard medication plan's printed layout (Anlage 3 zur
 // Vereinbarung nach § 31a SGB V, version 2.7): A4 landscape, 0.85 cm margins,
 // identification block 7 x 4 cm, administration block 16.7 x 4 cm, the
 // carrier 4 x 4 cm top right, a table of one heading line and 15 lines of

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 //
-// The BMP barcode follows "Spezifikation für einen bundeseinheitlichen
-// Medikationsplan (BMP) gemäß § 31a SGB V", Anlage 3 zur Vereinbarung nach
-// § 31a Abs. 4 SGB V, Version 2.7 of 15 July 2022 (KBV): chapter 7 (the
+// The BMP barcode as the KBV lays down the federal medication plan (BMP) in
+// Anlage 3 zur Vereinbarung nach § 31a Abs. 4 SGB V, Version 2.7 of 15 July
+// 2022: chapter 7 (the
 // carrier: XML without prolog in ISO-8859-1, at most 1,400 bytes a code, the
 // instance id on every page, a and z only on plans of several pages), table 2
 // (field lengths), annex 2 (section codes of table 6, fractions of A 2.6,
 // ISO-8859-1 without control characters of A 2.9, "~" as a line break of
 // 7.3.5) and annex 4 (dose units). Its carrier syntax is HL7 Germany's
 // "Ultrakurzformat Patientenbezogener Medikationsplan".
-// The eMediplan follows IG eMediplan's public ChTransmissionFormat, CHMED16A
-// and CHMED23A specifications (github.com/ig-emediplan/specification).
+// The eMediplan is read in IG eMediplan's public ChTransmissionFormat,
+// CHMED16A and CHMED23A (github.com/ig-emediplan).
 #include "planfile/bmp.h"
 
 #include "planfile/datensatz.h"

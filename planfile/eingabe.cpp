@@ -182,7 +182,12 @@ QString dosisText(float dosis, QChar dezimal)
             }
         }
     }
-    QString text = QString::number(wert, 'f', 3);
+    return ohneNullen(wert, 3).replace(QLatin1Char('.'), dezimal);
+}
+
+QString ohneNullen(double wert, int stellen)
+{
+    QString text = QString::number(wert, 'f', stellen);
     if (text.contains(QLatin1Char('.'))) {
         while (text.endsWith(QLatin1Char('0')))
             text.chop(1);
@@ -191,7 +196,7 @@ QString dosisText(float dosis, QChar dezimal)
     }
     if (text == QLatin1String("-0"))
         text = QStringLiteral("0");
-    return text.replace(QLatin1Char('.'), dezimal);
+    return text;
 }
 
 bool zahlFeldLesbar(const QString &text)

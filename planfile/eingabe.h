@@ -37,6 +37,9 @@ float gespeicherteZahl(const QString &text, bool *ok = nullptr);
 // at most three decimals and the given decimal sign ("0,3", "1,25").
 QString dosisText(float dosis, QChar dezimal = QLatin1Char('.'));
 
+// `wert` with `stellen` decimals, trailing zeros and a bare point dropped, never "-0".
+QString ohneNullen(double wert, int stellen);
+
 // Whether a stored number field reads as a number ("" counts as 0).
 bool zahlFeldLesbar(const QString &text);
 

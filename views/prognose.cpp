@@ -59,17 +59,8 @@ QString bestandText(float bestand)
     if (std::isfinite(bestand) && std::fabs(bestand) >= 9999.5f)
         return QString::number(double(bestand), 'f', 0);
     QString text = QString::number(double(bestand), 'g', 4);
-    if (text.contains(QLatin1Char('e'))) {
-        // Tiny remainders: four decimals, trailing zeros dropped.
-        text = QString::number(double(bestand), 'f', 4);
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-        if (text == QLatin1String("-0"))
-            text = QStringLiteral("0");
-    }
-    return text;
+    // Tiny remainders: four decimals, trailing zeros dropped.
+    return text.contains(QLatin1Char('e')) ? ohneNullen(double(bestand), 4) : text;
 }
 
 QString datumText(qint64 sekunden)
