@@ -11,14 +11,16 @@ private slots:
     void ablauf_data()
     {
         QTest::addColumn<QStringList>("zeilen");
+        QTest::addColumn<int>("ab");
         for (const auto &a : Ablauf::lesen(qEnvironmentVariable("TABLORA_ABLAUF")))
-            QTest::newRow(qPrintable(a.first)) << a.second;
+            QTest::newRow(qPrintable(a.titel)) << a.zeilen << a.ab;
     }
     void ablauf()
     {
         QFETCH(QStringList, zeilen);
+        QFETCH(int, ab);
         Ablauf a;
-        a.ausfuehren(zeilen);
+        a.ausfuehren(zeilen, qEnvironmentVariable("TABLORA_ABLAUF"), ab);
     }
 };
 

@@ -502,11 +502,11 @@ private slots:
                              ".\n";
         QTest::newRow("Import, Rueckgaengig") << plan + QString::fromUtf8(
             "start p.medat de\n"
+            "klick menu18\n"
             "> datei foto.jpg\n"
             "> zugang texte bmpTabelle#~5 bmpTabelle[0,9]~\"schon im Plan\" "
             "bmpTabelle[1,9]~\"Stärke und Dosis\" bmpTabelle[3,4]~1/2 bmpPatientAnders.sichtbar~1 "
             "bmpPatient.sichtbar~0 bmpNotizen~\"Bitte messen\" ok\n"
-            "klick menu18\n"
             "erwarte p.medat\n"
             "1;Tablora;;;;;;;;;;;\n"
             "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
@@ -524,24 +524,24 @@ private slots:
             "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
             "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
             ".\n"
-            "> datei druck.pdf\n"
             "klick menu23\n"
+            "> datei druck.pdf\n"
             "geoeffnet druck.pdf\n"
             "seiten druck.pdf 1\n");
         QTest::newRow("kein Bild") << plan + QString::fromUtf8(
             "datei kaputt.png Das ist kein Bild.\n"
             "start p.medat de\n"
             "merke\n"
+            "klick menu18\n"
             "> datei kaputt.png\n"
             "> meldung weder ein Bild\n"
-            "klick menu18\n"
             "unveraendert\n");
         for (const char *sprache : {"en", "pers"})
             QTest::newRow(sprache) << plan + "start p.medat " + sprache + "\n"
                                               "zugang\n"
+                                              "klick menu18\n"
                                               "> datei foto.jpg\n"
-                                              "> zugang texte abbrechen\n"
-                                              "klick menu18\n";
+                                              "> zugang texte abbrechen\n";
     }
 
     void fenster()

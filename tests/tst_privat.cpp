@@ -99,10 +99,10 @@ private slots:
                 ::chmod(QFile::encodeName(d + "/" + f).constData(), 0644);
         }
         ::chmod(QFile::encodeName(a.pfad("p.medat")).constData(), plan);
-        a.ausfuehren({"neustart", "setze tabReiter 2", "> apoPackungen=1 ok", "klick butApotheke",
-                      "> datei x.ics", "klick menu16", "> datei x.csv", "klick menu17",
-                      "> datei x1.pdf", "klick menu21", "> datei x2.pdf", "klick menu22",
-                      "> datei neu.medat", "klick menu14"});
+        a.ausfuehren({"neustart", "setze tabReiter 2", "klick butApotheke", "> apoPackungen=1 ok",
+                      "klick menu16", "> datei x.ics", "klick menu17", "> datei x.csv",
+                      "klick menu21", "> datei x1.pdf", "klick menu22", "> datei x2.pdf",
+                      "klick menu14", "> datei neu.medat"});
         QMap<QString, uint> ist, soll;
         for (const QString n : {"p.medat", "x.ics", "x.csv", "x1.pdf", "x2.pdf", "neu.medat",
                                  ".p.medat.versions", ".p.medat.versions/*.medat"}) {
@@ -197,14 +197,14 @@ private slots:
         anlegen(art, true, a.pfad(".p.medat.versions"), a.pfad("anderswo"));
         const QStringList geaendert = {"erwarte p.medat", plan[0], plan[1],
                                        "3;A-mol;A-mol Info;5 mg;30;{T};50;1;0;1;0;0;", "."};
-        a.ausfuehren(mit(mit(mit(mit({"start p.medat", "setze tabReiter 2", "> apoPackungen=1 ok",
-                                      "> meldung stattdessen in Ihrem Einstellungsordner",
-                                      "klick butApotheke"},
+        a.ausfuehren(mit(mit(mit(mit({"start p.medat", "setze tabReiter 2", "klick butApotheke",
+                                      "> apoPackungen=1 ok",
+                                      "> meldung stattdessen in Ihrem Einstellungsordner"},
                                      geaendert),
                                  mit(mit({"klick menu51", "erwarte p.medat"}, plan), {"."})),
                              mit({"klick menu52"}, geaendert)),
                          // Said once: the next change keeps its version without a word.
-                         {"setze tabReiter 2", "> apoPackungen=1 ok", "klick butApotheke",
+                         {"setze tabReiter 2", "klick butApotheke", "> apoPackungen=1 ok",
                           "ist menu51.an 1"}));
         QCOMPARE(QDir(Versionsspeicher(a.pfad("p.medat")).ordner()).entryList({"*.medat"}).size(), 2);
         const QString gepruefter = art == "verweis" ? a.pfad("anderswo") : a.pfad(".p.medat.versions");
@@ -246,7 +246,7 @@ private slots:
         schreiben(eigene, text);
         QStringList zeilen = {"start p.medat " + code};
         if (art == "kaputt")
-            zeilen.prepend("> meldung " + eigene);
+            zeilen.append("> meldung " + eigene);
         a.ausfuehren(mit(mit(mit({"datei p.medat"}, plan), {"."}), zeilen));
         QSettings mit(mitgeliefert, QSettings::IniFormat);
         iniUtf8(mit);
@@ -308,7 +308,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(plan.join('\n').toUtf8() + '\n')
                 && f.resize(maxPlanGroesse + 1));
         f.close();
-        a.ausfuehren({"> meldung gr\\xc3\\xb6\\xc3\\x9fer als 32 MB", "start gross.medat",
+        a.ausfuehren({"start gross.medat", "> meldung gr\\xc3\\xb6\\xc3\\x9fer als 32 MB",
                       "ist tabelleUebersicht# 0", "erwarte .gross.medat.versions -"});
     }
 };

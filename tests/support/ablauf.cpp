@@ -21,9 +21,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QStyle>
 #include <QTabWidget>
+#include <QThread>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -122,6 +124,42 @@ QString farbe(const QBrush &b)
     if (b.style() == Qt::NoBrush)
         return "-";
     return b.color() == Qt::yellow ? "gelb" : b.color() == Qt::red ? "rot" : b.color().name();
+}
+
+// A control named by what the user reads on it, in quotes: a menu entry's
+// text, the label of a field, a button's text or a box's title ("&", a
+// shortcut, a trailing ":" or "..." left out); "Box/Text" looks in that box
+// only. Empty when none or several.
+QString sichtbar(QWidget *wurzel, QString text)
+{
+    if (text.contains('/')) {
+        const QString box = sichtbar(wurzel, text.section('/', 0, 0));
+        wurzel = box.isEmpty() ? nullptr : wurzel->findChild<QGroupBox *>(box);
+        if (!wurzel)
+            return {};
+        text = text.section('/', 1);
+    }
+    auto rein = [](QString t) {
+        t = t.section('\t', 0, 0).remove('&').trimmed();
+        for (const QString &ende : {QStringLiteral("..."), QStringLiteral(":")})
+            if (t.endsWith(ende))
+                t = t.chopped(ende.size()).trimmed();
+        return t;
+    };
+    QSet<QString> namen;
+    for (QAction *a : wurzel->findChildren<QAction *>())
+        if (!a->objectName().isEmpty() && rein(a->text()) == text)
+            namen << a->objectName();
+    for (QLabel *l : wurzel->findChildren<QLabel *>())
+        if (l->buddy() && rein(l->text()) == text)
+            namen << l->buddy()->objectName();
+    for (QAbstractButton *b : wurzel->findChildren<QAbstractButton *>())
+        if (!b->objectName().isEmpty() && rein(b->text()) == text)
+            namen << b->objectName();
+    for (QGroupBox *g : wurzel->findChildren<QGroupBox *>())
+        if (!g->objectName().isEmpty() && rein(g->title()) == text)
+            namen << g->objectName();
+    return namen.size() == 1 ? *namen.begin() : QString();
 }
 
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
@@ -225,7 +263,15 @@ bool setzen(QObject *o, const QString &text)
         l->scrollToItem(item);
         QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(item).center());
     } else if (auto *t = qobject_cast<QTabWidget *>(o)) {
-        t->setCurrentIndex(text.toInt());
+        // A tab by its number or its title.
+        bool zahl = false;
+        int n = text.toInt(&zahl);
+        for (int i = 0; !zahl && i < t->count(); ++i)
+            if (QString(t->tabText(i)).remove('&') == text)
+                n = i, zahl = true;
+        if (!zahl)
+            return false;
+        t->setCurrentIndex(n);
     } else if (auto *t = qobject_cast<QTableWidget *>(o)) {
         t->setFocus();
         t->selectRow(text.toInt());
@@ -408,6 +454,10 @@ QString einfach(QString text)
 
 Ablauf::Ablauf()
 {
+    // Days in the checks are counted from the moment they are read: a session
+    // must not span midnight, so one started in the last minute waits for it.
+    if (const int rest = QDateTime::currentDateTime().time().secsTo(QTime(23, 59, 59)); rest < 60)
+        QThread::sleep(static_cast<unsigned long>(rest + 2));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_einstellungen.path());
     m_altesVerzeichnis = QDir::currentPath();
     QDir::setCurrent(m_arbeit.path());
@@ -435,14 +485,15 @@ Ablauf::~Ablauf()
     QDir::setCurrent(m_altesVerzeichnis);
 }
 
-QList<QPair<QString, QStringList>> Ablauf::lesen(const QString &datei)
+QList<Ablauf::Sitzung> Ablauf::lesen(const QString &datei)
 {
-    QList<QPair<QString, QStringList>> ablaeufe;
-    for (const QString &z : QString::fromUtf8(lesenBytes(datei)).split('\n')) {
-        if (z.startsWith("=== "))
-            ablaeufe.append({z.mid(4), {}});
+    QList<Sitzung> ablaeufe;
+    const QStringList zeilen = QString::fromUtf8(lesenBytes(datei)).split('\n');
+    for (int n = 0; n < zeilen.size(); ++n) {
+        if (zeilen[n].startsWith("=== "))
+            ablaeufe.append({zeilen[n].mid(4), {}, n + 2});
         else if (!ablaeufe.isEmpty())
-            ablaeufe.last().second << z;
+            ablaeufe.last().zeilen << zeilen[n];
     }
     return ablaeufe;
 }
@@ -649,15 +700,30 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
     return true;
 }
 
-void Ablauf::ausfuehren(const QStringList &zeilen)
+void Ablauf::ausfuehren(const QStringList &zeilen, const QString &datei, int ab)
 {
     for (int i = 0; i < zeilen.size(); ++i) {
+        // The answers written after an action are for the dialogs it opens.
+        const int zeilenNummer = i;
+        int antworten = i + 1;
+        for (; !zeilen.at(i).startsWith("> ") && antworten < zeilen.size()
+               && zeilen.at(antworten).startsWith("> ");
+             ++antworten)
+            m_antworten << zeilen.at(antworten).mid(2);
         const bool weiter = zeile(zeilen, i);
-        if (!m_fehler.isEmpty())
-            QTest::qFail(qPrintable(QString("Zeile %1: %2: %3")
-                                        .arg(i + 1)
-                                        .arg(zeilen.value(i), m_fehler.join("; "))),
-                         __FILE__, __LINE__);
+        if (antworten > i + 1)
+            i = antworten - 1;
+        if (!m_fehler.isEmpty()) {
+            const QString text = m_fehler.join("; ");
+            if (datei.isEmpty())
+                QTest::qFail(qPrintable(QString("Zeile %1: %2: %3")
+                                            .arg(zeilenNummer + 1)
+                                            .arg(zeilen.value(zeilenNummer), text)),
+                             __FILE__, __LINE__);
+            else
+                QTest::qFail(qPrintable(zeilen.value(zeilenNummer) + ": " + text),
+                             qPrintable(datei), ab + zeilenNummer);
+        }
         if (!weiter || !m_fehler.isEmpty() || QTest::currentTestFailed())
             return;
     }
@@ -668,7 +734,17 @@ void Ablauf::ausfuehren(const QStringList &zeilen)
 // Runs the command at line i (moving i past a block it reads); false stops.
 bool Ablauf::zeile(const QStringList &alle, int &i)
 {
-    const QString z = alle.at(i).trimmed();
+    QString z = alle.at(i).trimmed();
+    // A quoted name is what the user reads: it becomes the control's name.
+    static const QRegularExpression zitiert(R"re(^(\S+)\s+"([^"]+)"(\S*)(.*)$)re");
+    if (const auto m = zitiert.match(z); m.hasMatch() && !z.startsWith('>') && !z.startsWith('#')) {
+        const QString objekt = m_fenster ? sichtbar(m_fenster.get(), m.captured(2)) : QString();
+        if (objekt.isEmpty()) {
+            m_fehler << "kein oder mehr als ein Element \"" + m.captured(2) + "\"";
+            return false;
+        }
+        z = m.captured(1) + ' ' + objekt + m.captured(3) + m.captured(4);
+    }
     const QStringList w = z.split(' ', Qt::SkipEmptyParts);
     if (w.isEmpty() || z.startsWith('#'))
         return true;

@@ -32,14 +32,17 @@ struct TestZugang
 // {I+n} ("yyyy-MM-dd"), {P} (working folder), {E} (the settings folder),
 // {X} ($TABLORA_EXPORT_OUT, else "export"), {A} (the program's folder),
 // and in files the escapes \r \n \t \\ \xHH. A "*" in a name stands for
-// the one entry that matches.
+// the one entry that matches. A control is named by its object name or, in
+// quotes, by what the user reads on it: "Rückgängig", "Bestand" (a menu
+// entry, the label of a field, a button or a box), in the session's language.
 //   datei NAME          the lines up to "." as the file (each ends in \n)
 //   datei NAME TEXT     the file holds exactly TEXT (escapes, no \n added)
 //   start [NAME [LANG]] settings as after an earlier run, last file NAME
 //                       (none when left out), language (de); then the window
 //   start -             first start: no settings at all
 //   neustart            a new window on the same settings
-//   > ANSWER            answers the next modal dialog (queued, in order):
+//   > ANSWER            written after the command that opens the dialog:
+//                       answers the dialogs it opens, in order:
 //                       "datei NAME" fills a file dialog; "meldung TEXT"
 //                       checks a message box holds TEXT (escapes as in
 //                       files) and closes it; "tue COMMAND" runs a
@@ -104,10 +107,17 @@ class Ablauf : public QObject
 public:
     Ablauf();
     ~Ablauf() override;
-    // Title and lines of every session in a file.
-    static QList<QPair<QString, QStringList>> lesen(const QString &datei);
-    // Fails the running test at the first line that does not hold.
-    void ausfuehren(const QStringList &zeilen);
+    struct Sitzung
+    {
+        QString titel;
+        QStringList zeilen;
+        int ab; // line number of the first line in its file
+    };
+    // Every session in a file.
+    static QList<Sitzung> lesen(const QString &datei);
+    // Fails the running test at the first line that does not hold, with its
+    // place in the file the lines are from (from line ab), if given.
+    void ausfuehren(const QStringList &zeilen, const QString &datei = {}, int ab = 0);
     MainWindow *fenster() const { return m_fenster.get(); }
     QString pfad(const QString &name) const;
     static QString einsetzen(QString text, qint64 zurueck = 0);
