@@ -30,6 +30,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <ctime>
 
 #ifdef Q_OS_WIN
@@ -806,10 +807,36 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
             return fehler(name + " ist \"" + ist + "\" statt \"" + rest + "\"");
         return true;
     }
-    if (befehl == "datei" || befehl == "erwarte") {
-        const QString quelle = w.size() > 2 ? z.section(' ', 2) : block().join('\n') + '\n';
+    if (befehl == "datei" || befehl == "erwarte" || befehl == "geaendert") {
+        QString quelle = w.size() > 2 ? z.section(' ', 2) : block().join('\n') + '\n';
+        if (befehl == "geaendert") {
+            // The file as "datei" wrote it, each line given here in the place
+            // of its number, "-N" without line N.
+            if (!m_geschrieben.contains(name))
+                return fehler("geaendert ohne datei " + name);
+            QStringList zeilen = m_geschrieben.value(name).split('\n');
+            zeilen.removeLast();
+            QList<int> weg;
+            for (const QString &neu : quelle.split('\n', Qt::SkipEmptyParts)) {
+                const int n = neu.startsWith('-') ? neu.mid(1).toInt() : neu.section(';', 0, 0).toInt();
+                if (n < 1 || n > zeilen.size() + 1)
+                    return fehler("keine Zeile " + neu);
+                if (neu.startsWith('-'))
+                    weg.prepend(n - 1);
+                else if (n > zeilen.size())
+                    zeilen << neu;
+                else
+                    zeilen[n - 1] = neu;
+            }
+            std::sort(weg.rbegin(), weg.rend());
+            for (int n : weg)
+                zeilen.removeAt(n);
+            quelle = zeilen.join('\n') + '\n';
+        }
+        if (befehl == "datei")
+            m_geschrieben[name] = w.size() > 2 ? QString() : quelle;
         bool gleich = false; // a {T} the program wrote may lie up to 5 s back
-        for (int s = 0; befehl == "erwarte" && s < 6 && !gleich; ++s) {
+        for (int s = 0; befehl != "datei" && s < 6 && !gleich; ++s) {
             gleich = lesenBytes(pfad(name)) == bytes(quelle, s);
 #ifdef Q_OS_WIN
             // Qt ends the lines of the ini files it writes on Windows in CRLF.

@@ -75,6 +75,9 @@ struct TestZugang
 //   erwarte NAME        the file's bytes are the lines up to "." (a {T}
 //                       there may lie up to 5 s back)
 //   erwarte NAME TEXT   ... exactly TEXT; "erwarte NAME -": no such file
+//   geaendert NAME      the file as "datei NAME" wrote it, with the lines up
+//                       to "." in the place of their number (the first
+//                       field), more at its end; "-N" drops line N
 //   pdf NAME            pdftotext of the file holds the lines up to ".",
 //                       in that order (blanks collapsed, compatibility
 //                       forms and direction marks folded)
@@ -143,6 +146,7 @@ private:
     int m_runden = 0;
     QPointer<QWidget> m_angenommen; // file dialog whose name was given
     QMap<QString, QByteArray> m_gemerkt;
+    QMap<QString, QString> m_geschrieben; // lines of each "datei" block
     QList<QUrl> m_urls;
     QByteArray m_zone; // TZ before "zeitzone": "=value", or "-" when unset
     std::unique_ptr<struct DokumenteUmleitung> m_dokumente; // Windows under Wine
