@@ -150,8 +150,16 @@ private slots:
         QCOMPARE(e.index, index);
         QCOMPARE(e.geschrieben, erwartet != muster);
         QCOMPARE(int(geaendert.size()), erwartet != muster ? 1 : 0);
-        // The state before is one undo away.
+        // The state before is one undo away, and the change one redo.
         QCOMPARE(d->kannRueckgaengig(), erwartet != muster);
+        if (erwartet == muster)
+            return;
+        QVERIFY(d->rueckgaengig().ok);
+        QCOMPARE(lesen(plan), muster);
+        QVERIFY(!d->kannRueckgaengig() && d->kannWiederholen());
+        QVERIFY(d->wiederholen().ok);
+        QCOMPARE(lesen(plan), erwartet);
+        QCOMPARE(d->letzterStand(), erwartet);
     }
 
     void refusals_data()
