@@ -163,6 +163,26 @@ QString sichtbar(QWidget *wurzel, QString text)
     return namen.size() == 1 ? *namen.begin() : QString();
 }
 
+// "*A..B TEXT" in a block: TEXT once for each n from A to B, with {n} as n,
+// {n-K} or {n+K} as n less or more K, ":W" after either padding it with
+// zeros to W digits. Any other line is itself.
+QStringList reihe(const QString &zeile)
+{
+    static const QRegularExpression kopf(R"(^\*(\d+)\.\.(\d+) (.*)$)"), zahl(R"(\{n([+-]\d+)?(?::(\d+))?\})");
+    const auto k = kopf.match(zeile);
+    if (!k.hasMatch())
+        return {zeile};
+    QStringList aus;
+    for (int n = k.captured(1).toInt(); n <= k.captured(2).toInt(); ++n) {
+        QString text = k.captured(3);
+        for (auto m = zahl.match(text); m.hasMatch(); m = zahl.match(text))
+            text.replace(m.capturedStart(), m.capturedLength(),
+                         QString("%1").arg(n + m.captured(1).toInt(), m.captured(2).toInt(), 10, QChar('0')));
+        aus << text;
+    }
+    return aus;
+}
+
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
 // "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name",
 // ".sichtbar", ".fett".
@@ -754,7 +774,7 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     auto block = [&] {
         QStringList b;
         while (++i < alle.size() && alle.at(i) != ".")
-            b << alle.at(i);
+            b << reihe(alle.at(i));
         return b;
     };
     auto fehler = [&](const QString &text) {
