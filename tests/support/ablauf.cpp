@@ -828,13 +828,16 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return true;
     }
     if (befehl == "datei" || befehl == "erwarte" || befehl == "geaendert") {
-        QString quelle = w.size() > 2 ? z.section(' ', 2) : block().join('\n') + '\n';
+        const bool wie = befehl == "geaendert" && w.value(2) == "wie";
+        QString quelle = w.size() > 2 && !wie ? z.section(' ', 2) : block().join('\n') + '\n';
         if (befehl == "geaendert") {
-            // The file as "datei" wrote it, each line given here in the place
-            // of its number, "-N" without line N.
-            if (!m_geschrieben.contains(name))
-                return fehler("geaendert ohne datei " + name);
-            QStringList zeilen = m_geschrieben.value(name).split('\n');
+            // The file as "datei" wrote it or "merke" found it (that of BASIS
+            // after "wie BASIS"), each line given here in the place of its
+            // number, "-N" without line N.
+            const QString basis = wie ? einsetzen(w.value(3)) : name;
+            if (!m_geschrieben.contains(basis))
+                return fehler("geaendert ohne datei " + basis);
+            QStringList zeilen = m_geschrieben.value(basis).split('\n');
             zeilen.removeLast();
             QList<int> weg;
             for (const QString &neu : quelle.split('\n', Qt::SkipEmptyParts)) {
@@ -988,10 +991,16 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         taste(m_fenster.get(), w.value(1));
         return m_antworten.isEmpty() || fehler("Dialog kam nicht: " + m_antworten.join(" | "));
     }
+    if (befehl == "merke" && !name.isEmpty()) {
+        m_geschrieben[name] = QString::fromUtf8(lesenBytes(pfad(name)));
+        return true;
+    }
     if (befehl == "merke") {
         m_gemerkt = alleDateien();
         return true;
     }
+    if (befehl == "unveraendert" && !name.isEmpty())
+        return lesenBytes(pfad(name)) == m_geschrieben.value(name).toUtf8() || fehler(name + " geändert");
     if (befehl == "unveraendert")
         return alleDateien() == m_gemerkt || fehler("Dateien geändert");
     if (befehl == "dateien") {

@@ -79,7 +79,9 @@ struct TestZugang
 //   erwarte NAME TEXT   ... exactly TEXT; "erwarte NAME -": no such file
 //   geaendert NAME      the file as "datei NAME" wrote it, with the lines up
 //                       to "." in the place of their number (the first
-//                       field), more at its end; "-N" drops line N
+//                       field), more at its end; "-N" drops line N;
+//                       "geaendert NAME wie BASIS": BASIS's lines as base
+//   merke NAME / unveraendert NAME   that file's bytes, as a base too
 //   pdf NAME            pdftotext of the file holds the lines up to ".",
 //                       in that order (blanks collapsed, compatibility
 //                       forms and direction marks folded)
@@ -148,7 +150,7 @@ private:
     int m_runden = 0;
     QPointer<QWidget> m_angenommen; // file dialog whose name was given
     QMap<QString, QByteArray> m_gemerkt;
-    QMap<QString, QString> m_geschrieben; // lines of each "datei" block
+    QMap<QString, QString> m_geschrieben; // each "datei" block, each file "merke" read
     QList<QUrl> m_urls;
     QByteArray m_zone; // TZ before "zeitzone": "=value", or "-" when unset
     std::unique_ptr<struct DokumenteUmleitung> m_dokumente; // Windows under Wine
