@@ -3,6 +3,7 @@
 #include "misc/barcode.h"
 #include "planfile/bmpvorschau.h"
 #include "planfile/datensatz.h"
+#include "i18n/sprachform.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -126,7 +127,7 @@ bool MainWindow::BmpVorschauZeigen(BmpVorschau &vorschau, bool &patient)
     if (rtl)
         tabelle->setLayoutDirection(Qt::RightToLeft);
     tabelle->verticalHeader()->hide();
-    const int breiten[Spalten] = {190, 85, 45, 45, 45, 45, 160, 140, 120, 150, 60, 60};
+    const int breiten[Spalten] = {190, 85, 45, 45, 45, 45, 150, 130, 110, 140, 85, 60};
     for (int s = 0; s < Spalten; ++s)
         tabelle->setColumnWidth(s, breiten[s]);
     tabelle->horizontalHeader()->setStretchLastSection(true);
@@ -152,7 +153,9 @@ bool MainWindow::BmpVorschauZeigen(BmpVorschau &vorschau, bool &patient)
                                         z.abschnitt, aktion, z.einheiten, z.bestand};
         for (int s = 0; s < Spalten; ++s) {
             const bool neu = z.planIndex < 0;
-            auto *item = new QTableWidgetItem(s >= Einheiten && !neu ? QString() : texte[s]);
+            // "5 mg" keeps its order in a table read from the right.
+            auto *item = new QTableWidgetItem(s >= Einheiten ? (neu ? texte[s] : QString())
+                                                             : eigeneReihenfolge(texte[s]));
             item->setToolTip(texte[s]);
             if (s >= Morgen && s <= Nacht)
                 item->setTextAlignment(Qt::AlignCenter);
