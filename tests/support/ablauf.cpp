@@ -129,16 +129,16 @@ QString farbe(const QBrush &b)
 
 // A control named by what the user reads on it, in quotes: a menu entry's
 // text, the label of a field, a button's text or a box's title ("&", a
-// shortcut, a trailing ":" or "..." left out); "Box/Text" looks in that box
-// only. Empty when none or several.
+// shortcut, a trailing ":" or "..." left out); "Box > Text" looks in that
+// box only. Empty when none or several.
 QString sichtbar(QWidget *wurzel, QString text)
 {
-    if (text.contains('/')) {
-        const QString box = sichtbar(wurzel, text.section('/', 0, 0));
+    if (text.contains(" > ")) {
+        const QString box = sichtbar(wurzel, text.section(" > ", 0, 0));
         wurzel = box.isEmpty() ? nullptr : wurzel->findChild<QGroupBox *>(box);
         if (!wurzel)
             return {};
-        text = text.section('/', 1);
+        text = text.section(" > ", 1);
     }
     auto rein = [](QString t) {
         t = t.section('\t', 0, 0).remove('&').trimmed();
@@ -671,10 +671,20 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         schliessen(dialog);
         return true;
     }
-    static const QRegularExpression teil(R"re((\w+#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|tippe:(?:"([^"]*)"|(\S*))|(\S+))re");
+    static const QRegularExpression teil(R"re(((?:"[^"]+"|\w+)#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|tippe:(?:"([^"]*)"|(\S*))|(\S+))re");
     for (auto it = teil.globalMatch(antwort); it.hasNext();) {
         const auto m = it.next();
-        const QString name = m.captured(1), text = einsetzen(m.captured(3) + m.captured(4));
+        QString name = m.captured(1);
+        const QString text = einsetzen(m.captured(3) + m.captured(4));
+        if (name.startsWith('"')) { // a field by its label
+            const int ende = name.indexOf('"', 1);
+            const QString objekt = sichtbar(dialog, name.mid(1, ende - 1));
+            if (objekt.isEmpty()) {
+                m_fehler << "kein oder mehr als ein Element " + name;
+                return false;
+            }
+            name = objekt + name.mid(ende + 1);
+        }
         QString fehler;
         if (m.capturedStart(5) >= 0 || m.capturedStart(6) >= 0) {
             tippen(dialog, einsetzen(m.captured(5) + m.captured(6)));

@@ -49,7 +49,8 @@ struct TestZugang
 //                       checks a message box holds TEXT (escapes as in
 //                       files) and closes it; "tue COMMAND" runs a
 //                       command while the dialog stays open;
-//                       else words "field=value" (quoted if it has blanks)
+//                       else words "field=value" (quoted if it has blanks;
+//                       a field by its name or, quoted, its label)
 //                       set, "control~text" check ("fenster~" on a file
 //                       dialog: the file it proposes), "texte" checks
 //                       that no text is missing (as the command), and a
