@@ -398,6 +398,9 @@ private slots:
         int spalte = -1;
         QCOMPARE(v.falscheZahl(&spalte), 1);
         QCOMPARE(spalte, 0);
+        v.setzeHaken(1, false); // an unticked row's figures are not asked for
+        QCOMPARE(v.falscheZahl(), -1);
+        v.setzeHaken(1, true);
         v.setzeEinheiten(1, "");
         QCOMPARE(v.falscheZahl(), -1);
         int ausgelassen = -1;
