@@ -162,6 +162,36 @@ private slots:
         QCOMPARE(d->letzterStand(), erwartet);
     }
 
+    // A hand-edited plan compacted: twelve fields and a closing ";" on every
+    // line, numbered, in UTF-8 with LF; a stray CR inside a line dropped.
+    void verdichtet_data()
+    {
+        QTest::addColumn<QByteArray>("vorher");
+        QTest::addColumn<QByteArray>("nachher");
+        QTest::newRow("CRLF, a CR inside a name")
+            << QByteArray("1;Tablora;;\r\n2;Muster;Erika;01.02.1950;0;0\r\n3;As\rpirin;Info;5 mg;30;17;20;1;0;1;0;0;\r\n")
+            << QByteArray("1;Tablora;;;;;;;;;;;\n2;Muster;Erika;01.02.1950;0;0;;;;;;;\n3;Aspirin;Info;5 mg;30;17;20;1;0;1;0;0;\n");
+        QTest::newRow("byte-order mark")
+            << QByteArray("\xEF\xBB\xBF" "1;T;\n2;M\xC3\xBCller;J;x;0;0;\n") << QByteArray("1;T;;;;;;;;;;;\n2;M\xC3\xBCller;J;x;0;0;;;;;;;\n");
+        QTest::newRow("Windows-1252")
+            << QByteArray("1;;\n2;M\xFC" "ller;J;x;0;0;\n3;Tee \x80 \x84gr\xFCn\x93;x;;10;17;10;1;0;0;0;;\n")
+            << QByteArray("1;;;;;;;;;;;;\n2;M\xC3\xBCller;J;x;0;0;;;;;;;\n3;Tee \xE2\x82\xAC \xE2\x80\x9Egr\xC3\xBCn\xE2\x80\x9C;x;;10;17;10;1;0;0;0;;\n");
+        QTest::newRow("short records, empty lines")
+            << QByteArray("kopf\n2;X\n3;A;;100 mg;\n4\n;;\n")
+            << QByteArray("1;;;;;;;;;;;;\n2;X;;;;;;;;;;;\n3;A;;100 mg;;;;;;;;;\n4;;;;;;;;;;;;\n5;;;;;;;;;;;;\n");
+        QTest::newRow("last line without its end")
+            << QByteArray("1;\n2;A;B;x;1;0;\n3;C;D;;10;0;5;1") << QByteArray("1;;;;;;;;;;;;\n2;A;B;x;1;0;;;;;;;\n3;C;D;;10;0;5;1;;;;;\n");
+    }
+
+    void verdichtet()
+    {
+        QFETCH(QByteArray, vorher);
+        QFETCH(QByteArray, nachher);
+        PlanDokument *d = neu(vorher);
+        QVERIFY(d->verdichten().ok);
+        QCOMPARE(lesen(plan), nachher);
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QByteArray>("plan");
