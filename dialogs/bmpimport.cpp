@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
+#include "i18n/sprachform.h"
 #include "misc/barcode.h"
 #include "planfile/bmpvorschau.h"
 #include "planfile/datensatz.h"
-#include "i18n/sprachform.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -58,7 +58,8 @@ struct TestZugang
 //                       name closes it
 //   klick NAME          clicks a button or triggers an action
 //   setze NAME VALUE    types into a field, picks a date, a list or table
-//                       row, a tab, a check state (1/0) as a user does
+//                       row, a tab (by number or title), a check state
+//                       (1/0) as a user does
 //   setze einstellung:KEY VALUE   stores VALUE in meddata.ini
 //   doppelklick NAME R  double-clicks row R of a table or a list
 //   After klick/setze and at the session's end every queued answer must have
