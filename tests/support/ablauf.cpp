@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ablauf.h"
 
+#include "i18n/kuerzel.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QMenuBar>
@@ -141,7 +143,7 @@ QString sichtbar(QWidget *wurzel, QString text)
         text = text.section(" > ", 1);
     }
     auto rein = [](QString t) {
-        t = t.section('\t', 0, 0).remove('&').trimmed();
+        t = ohneKuerzel(t.section('\t', 0, 0)).trimmed();
         for (const QString &ende : {QStringLiteral("..."), QStringLiteral(":")})
             if (t.endsWith(ende))
                 t = t.chopped(ende.size()).trimmed();
@@ -288,7 +290,7 @@ bool setzen(QObject *o, const QString &text)
         bool zahl = false;
         int n = text.toInt(&zahl);
         for (int i = 0; !zahl && i < t->count(); ++i)
-            if (QString(t->tabText(i)).remove('&') == text)
+            if (ohneKuerzel(t->tabText(i)) == text)
                 n = i, zahl = true;
         if (!zahl)
             return false;
@@ -674,17 +676,10 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
     static const QRegularExpression teil(R"re(((?:"[^"]+"|\w+)#?(?:\[[\d,]+\])?(?:\.\w+)?)([=~])(?:"([^"]*)"|(\S*))|tippe:(?:"([^"]*)"|(\S*))|(\S+))re");
     for (auto it = teil.globalMatch(antwort); it.hasNext();) {
         const auto m = it.next();
-        QString name = m.captured(1);
+        const QString name = aufloesen(dialog, m.captured(1));
+        if (name.isEmpty() && !m.captured(1).isEmpty())
+            return false;
         const QString text = einsetzen(m.captured(3) + m.captured(4));
-        if (name.startsWith('"')) { // a field by its label
-            const int ende = name.indexOf('"', 1);
-            const QString objekt = sichtbar(dialog, name.mid(1, ende - 1));
-            if (objekt.isEmpty()) {
-                m_fehler << "kein oder mehr als ein Element " + name;
-                return false;
-            }
-            name = objekt + name.mid(ende + 1);
-        }
         QString fehler;
         if (m.capturedStart(5) >= 0 || m.capturedStart(6) >= 0) {
             tippen(dialog, einsetzen(m.captured(5) + m.captured(6)));
@@ -731,6 +726,20 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
     return true;
 }
 
+// A quoted name, "Text" and what follows it, as the name of the one control
+// the user reads Text on; any other name as it is. Empty, the fault noted,
+// when there is no such control or more than one.
+QString Ablauf::aufloesen(QWidget *wurzel, const QString &name)
+{
+    if (!name.startsWith('"'))
+        return name;
+    const int ende = name.indexOf('"', 1);
+    const QString objekt = wurzel ? sichtbar(wurzel, name.mid(1, ende - 1)) : QString();
+    if (objekt.isEmpty())
+        m_fehler << "kein oder mehr als ein Element " + name.left(ende + 1);
+    return objekt.isEmpty() ? QString() : objekt + name.mid(ende + 1);
+}
+
 void Ablauf::ausfuehren(const QStringList &zeilen, const QString &datei, int ab)
 {
     for (int i = 0; i < zeilen.size(); ++i) {
@@ -766,15 +775,12 @@ void Ablauf::ausfuehren(const QStringList &zeilen, const QString &datei, int ab)
 bool Ablauf::zeile(const QStringList &alle, int &i)
 {
     QString z = alle.at(i).trimmed();
-    // A quoted name is what the user reads: it becomes the control's name.
-    static const QRegularExpression zitiert(R"re(^(\S+)\s+"([^"]+)"(\S*)(.*)$)re");
+    static const QRegularExpression zitiert(R"re(^(\S+\s+)("[^"]+"\S*)(.*)$)re");
     if (const auto m = zitiert.match(z); m.hasMatch() && !z.startsWith('>') && !z.startsWith('#')) {
-        const QString objekt = m_fenster ? sichtbar(m_fenster.get(), m.captured(2)) : QString();
-        if (objekt.isEmpty()) {
-            m_fehler << "kein oder mehr als ein Element \"" + m.captured(2) + "\"";
+        const QString objekt = aufloesen(m_fenster.get(), m.captured(2));
+        if (objekt.isEmpty())
             return false;
-        }
-        z = m.captured(1) + ' ' + objekt + m.captured(3) + m.captured(4);
+        z = m.captured(1) + objekt + m.captured(3);
     }
     const QStringList w = z.split(' ', Qt::SkipEmptyParts);
     if (w.isEmpty() || z.startsWith('#'))
@@ -855,7 +861,7 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
                 if (n < 1 || n > zeilen.size() + 1)
                     return fehler("keine Zeile " + neu);
                 if (neu.startsWith('-'))
-                    weg.prepend(n - 1);
+                    weg << n - 1;
                 else if (n > zeilen.size())
                     zeilen << neu;
                 else

@@ -138,6 +138,7 @@ public Q_SLOTS:
 private:
     bool zeile(const QStringList &alle, int &i);
     bool antworten(const QString &antwort, QWidget *dialog);
+    QString aufloesen(QWidget *wurzel, const QString &name);
     void wachen();
     void starten();
     QString sprache() const;
