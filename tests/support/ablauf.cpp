@@ -844,13 +844,17 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return true;
     }
     if (befehl == "datei" || befehl == "erwarte" || befehl == "geaendert") {
-        const bool wie = befehl == "geaendert" && w.value(2) == "wie";
-        QString quelle = w.size() > 2 && !wie ? z.section(' ', 2) : block().join('\n') + '\n';
-        if (befehl == "geaendert") {
+        const bool wie = (befehl == "geaendert" || befehl == "datei") && (w.value(2) == "wie" || w.value(2) == "=");
+        QString quelle = w.size() > 2 && !wie ? z.section(' ', 2) : w.value(2) == "=" ? QString() : block().join('\n') + '\n';
+        if (befehl == "geaendert" || wie) {
             // The file as "datei" wrote it or "merke" found it (that of BASIS
-            // after "wie BASIS"), each line given here in the place of its
-            // number, "-N" without line N.
+            // after "wie BASIS", or the plan BASIS.medat in tests/plaene),
+            // each line given here in the place of its number, "-N" without
+            // line N; "datei NAME = BASIS": BASIS as it is.
             const QString basis = wie ? einsetzen(w.value(3)) : name;
+            QFile plan(QStringLiteral(TABLORA_PLAENE "/") + basis + ".medat");
+            if (!m_geschrieben.contains(basis) && plan.open(QIODevice::ReadOnly))
+                m_geschrieben[basis] = QString::fromUtf8(plan.readAll());
             if (!m_geschrieben.contains(basis))
                 return fehler("geaendert ohne datei " + basis);
             QStringList zeilen = m_geschrieben.value(basis).split('\n');
@@ -873,7 +877,7 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
             quelle = zeilen.join('\n') + '\n';
         }
         if (befehl == "datei")
-            m_geschrieben[name] = w.size() > 2 ? QString() : quelle;
+            m_geschrieben[name] = w.size() > 2 && !wie ? QString() : quelle;
         bool gleich = false; // a {T} the program wrote may lie up to 5 s back
         for (int s = 0; befehl != "datei" && s < 6 && !gleich; ++s) {
             gleich = lesenBytes(pfad(name)) == bytes(quelle, s);

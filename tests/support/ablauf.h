@@ -37,6 +37,10 @@ struct TestZugang
 // entry, the label of a field, a button or a box), in the session's language.
 //   datei NAME          the lines up to "." as the file (each ends in \n)
 //   datei NAME TEXT     the file holds exactly TEXT (escapes, no \n added)
+//   datei NAME wie BASIS  BASIS with the lines up to "." in the place of
+//                       their number, as for "geaendert"; BASIS is a file
+//                       written or read before, or a plan of tests/plaene
+//   datei NAME = BASIS  BASIS as it is ("geaendert NAME = BASIS" likewise)
 //   In a block, "*A..B TEXT" stands for TEXT once for each n from A to B:
 //   {n} is n, {n-K} n less K, {n-K:W} that with zeros to W digits.
 //   start [NAME [LANG]] settings as after an earlier run, last file NAME
