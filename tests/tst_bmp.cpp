@@ -348,6 +348,28 @@ private slots:
         QCOMPARE(ist, erwartet);
     }
 
+    // A birth date is a real day from 1875 on, in either format.
+    void geburt_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("erwartet");
+        const QByteArray mp = "<MP v=\"027\" U=\"AB\"><P g=\"E\" f=\"M\" b=\"", s = "\"/><S><M a=\"A\"/></S></MP>";
+        QTest::newRow("1875") << mp + "18750101" + s << "01.01.1875";
+        QTest::newRow("1874") << mp + "18741231" + s << "";
+        QTest::newRow("no day") << mp + "19500230" + s << "";
+        const QByteArray json = R"({"Patient":{"FName":"E","LName":"M","BDt":"%1"},"Medicaments":[{"Id":"A","IdType":1}]})";
+        QTest::newRow("eMediplan 1875") << "CHMED16A0" + QByteArray(json).replace("%1", "1875-01-01") << "01.01.1875";
+        QTest::newRow("eMediplan 1874") << "CHMED16A0" + QByteArray(json).replace("%1", "1874-12-31") << "";
+    }
+    void geburt()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, erwartet);
+        const BmpErgebnis e = planCodeLesen(text);
+        QVERIFY(e.ok());
+        QCOMPARE(e.plan.geburt.toString("dd.MM.yyyy"), erwartet);
+    }
+
     // Against a plan that already holds medications: updates, room, patient.
     void vorschau_data()
     {
@@ -361,16 +383,20 @@ private slots:
                                         << "4" << "=|U|Nx|Nx|N|frei 2|zu viele 1|anders";
         QTest::newRow("Platz frei gemacht") << 46 << QStringList{"", "", "01.01.1950", "0", "0"} << "-2,4"
                                             << "=|U|N|Nx|Nx|frei 2|zu viele 1|ergaenzen";
+        // An update of the plan's first medication takes no room.
+        QTest::newRow("Erstes Medikament aktualisiert") << -46 << QStringList{} << "0,-2,4"
+                                                        << "Ux|U|N|Nx|Nx|frei 2|zu viele 1|ergaenzen";
     }
 
     void vorschau()
     {
-        QFETCH(int, schon);
+        QFETCH(int, schon); // negative: Ramipril in the plan at another strength
         QFETCH(QStringList, patient);
         QFETCH(QString, haken);
         QFETCH(QString, erwartet);
-        QList<QStringList> medikamente{{"Ramipril", "5 mg", "1", "0", "0", "0"},
+        QList<QStringList> medikamente{{"Ramipril", schon < 0 ? "10 mg" : "5 mg", "1", "0", "0", "0"},
                                        {"metoprolol  47,5 MG", "23,75 mg", "1", "0", "0", "0"}};
+        schon = qAbs(schon);
         while (medikamente.size() < schon)
             medikamente << QStringList{"M" + QString::number(medikamente.size()), "", "1", "0", "0", "0"};
         const QList<QStringList> tabelle = planMit(medikamente.mid(0, schon), patient);

@@ -313,6 +313,8 @@ bool klicken(QObject *o)
         a->trigger();
     else if (auto *k = qobject_cast<QAbstractButton *>(o))
         k->click();
+    else if (auto *w = qobject_cast<QWidget *>(o); w && w->isVisible())
+        QTest::mouseClick(w, Qt::LeftButton);
     else
         return false;
     return true;

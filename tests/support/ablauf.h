@@ -60,7 +60,7 @@ struct TestZugang
 //                       that no text is missing (as the command), and a
 //                       last word ok, ja, nein, abbrechen or a button's
 //                       name closes it
-//   klick NAME          clicks a button or triggers an action
+//   klick NAME          clicks a button, triggers an action, clicks a shown widget
 //   setze NAME VALUE    types into a field, picks a date, a list or table
 //                       row, a tab (by number or title), a check state
 //                       (1/0) as a user does
