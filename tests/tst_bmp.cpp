@@ -523,37 +523,27 @@ private slots:
     void fenster_data()
     {
         QTest::addColumn<QString>("ablauf");
-        const QString plan = "datei p.medat\n"
-                             "1;Tablora;;;;;;;;;;;\n"
-                             "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
+        const QString plan = "datei p.medat wie erika\n"
                              "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
                              "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
                              ".\n";
         QTest::newRow("Import, Rueckgaengig") << plan + QString::fromUtf8(
             "start p.medat de\n"
-            "klick menu18\n"
+            "klick \"Medikationsplan importieren\"\n"
             "> datei foto.jpg\n"
             "> zugang texte bmpTabelle#~5 bmpTabelle[0,9]~\"schon im Plan\" "
             "bmpTabelle[1,9]~\"Stärke und Dosis\" bmpTabelle[3,4]~1/2 bmpPatientAnders.sichtbar~1 "
             "bmpPatient.sichtbar~0 bmpNotizen~\"Bitte messen\" ok\n"
-            "erwarte p.medat\n"
-            "1;Tablora;;;;;;;;;;;\n"
-            "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
-            "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
-            "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
+            "geaendert p.medat\n"
             "5;PZN 04129423;Blutverdünnung;;0;{T};0;0;0;1;0;;\n"
             "6;Insulin Beispiel;Diabetes;;0;{T};0;20;0;0.5;0;;\n"
             "7;Amoxicillin 1000;Nebenhöhlen;1000 mg;0;{T};0;1;1;1;0;;\n"
             ".\n"
             "ist tabelleVerordnungsplan# 5\n"
-            "klick menu51\n"
-            "erwarte p.medat\n"
-            "1;Tablora;;;;;;;;;;;\n"
-            "2;Muster;Erika;01.02.1950;0;0;;;;;;;\n"
-            "3;Ramipril;Blutdruck;5 mg;100;1700000000;50;1;0;0;0;0;\n"
-            "4;metoprolol 47,5 mg;Herz;23,75 mg;50;1700000000;30;1;0;0;0;0;\n"
+            "klick \"Rückgängig\"\n"
+            "geaendert p.medat\n"
             ".\n"
-            "klick menu23\n"
+            "klick \"Medikationsplan für Arzt und Apotheke\"\n"
             "> datei druck.pdf\n"
             "geoeffnet druck.pdf\n"
             "seiten druck.pdf 1\n");
@@ -561,16 +551,19 @@ private slots:
             "datei kaputt.png Das ist kein Bild.\n"
             "start p.medat de\n"
             "merke\n"
-            "klick menu18\n"
+            "klick \"Medikationsplan importieren\"\n"
             "> datei kaputt.png\n"
             "> meldung weder ein Bild\n"
             "unveraendert\n");
+        // Cancelled, in the other languages: nothing written.
         for (const char *sprache : {"en", "pers"})
             QTest::newRow(sprache) << plan + "start p.medat " + sprache + "\n"
                                               "zugang\n"
+                                              "merke\n"
                                               "klick menu18\n"
                                               "> datei foto.jpg\n"
-                                              "> zugang texte abbrechen\n";
+                                              "> zugang texte abbrechen\n"
+                                              "unveraendert\n";
     }
 
     void fenster()
