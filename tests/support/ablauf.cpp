@@ -937,10 +937,9 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
             QStringList schnitte;
             for (const QString &z : QString::fromUtf8(aus).split('\n').mid(2)) {
                 const QString f = z.section(' ', 0, 0).section('+', -1);
+                const bool fett = f.contains("Bold"), kursiv = f.contains("Italic") || f.contains("Oblique");
                 if (!f.isEmpty())
-                    schnitte << (f.endsWith("-Bold")     ? "fett"
-                                 : f.endsWith("-Italic") ? "kursiv"
-                                                         : "normal");
+                    schnitte << (fett && kursiv ? "fettkursiv" : fett ? "fett" : kursiv ? "kursiv" : "normal");
             }
             schnitte.removeDuplicates();
             schnitte.sort();

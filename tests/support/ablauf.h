@@ -93,7 +93,7 @@ struct TestZugang
 //                       forms and direction marks folded)
 //   seiten NAME N       the PDF has N pages
 //   pdffarbe NAME X Y #rrggbb   pixel (X, Y) of page 1 at 100 dpi
-//   schnitte NAME TEXT  the font faces used, sorted: fett kursiv normal
+//   schnitte NAME TEXT  the font faces used, sorted: fett, fettkursiv, kursiv, normal
 //   ordner NAME         a folder takes the file's place
 //   loesche NAME        removes a file or folder
 //   tmpfs NAME SIZE     a tmpfs of SIZE mounted at NAME, mode 700 (root only, else
