@@ -514,6 +514,18 @@ private slots:
                      qPrintable(r[1]));
         }
         QVERIFY(text.contains("Eigene Kopie"));
+
+        // The headings start at their columns' edges, in mm from the first:
+        // 40, 44, 18 and 18 wide, four doses of 8, the unit 20, the notes 64.
+        const QString kasten = QString::fromUtf8(laufen("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf.fileName(), "-"}));
+        auto links = [&](const QString &wort) {
+            const auto m = QRegularExpression("xMin=\"([\\d.]+)\"[^>]*>" + wort + "<").match(kasten);
+            return m.captured(1).toDouble() * 25.4 / 72;
+        };
+        const QList<QPair<QString, double>> kanten{{"Handelsname", 40}, {"Form", 102}, {"Einheit", 152},
+                                                   {"Hinweise", 172}, {"Grund", 236}};
+        for (const auto &[wort, mm] : kanten)
+            QVERIFY2(qAbs(links(wort) - links("Wirkstoff") - mm) < 0.3, qPrintable(wort));
     }
 
     // The window: the import into a plan that holds two of the plan's
