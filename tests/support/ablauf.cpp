@@ -975,6 +975,11 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         starten();
         return true;
     }
+    if (befehl == "verbergen") { // hidden and shown again, as after minimising
+        m_fenster->hide();
+        m_fenster->show();
+        return QTest::qWaitForWindowExposed(m_fenster.get()) || fehler("Fenster nicht gezeigt");
+    }
     if (befehl == "ordner") {
         QFile::remove(pfad(name));
         return QDir().mkpath(pfad(name + "/x")) || fehler("kein Ordner " + name);

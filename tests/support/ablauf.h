@@ -47,6 +47,7 @@ struct TestZugang
 //                       (none when left out), language (de); then the window
 //   start -             first start: no settings at all
 //   neustart            a new window on the same settings
+//   verbergen           hides the window and shows it again
 //   > ANSWER            written after the command that opens the dialog:
 //                       answers the dialogs it opens, in order:
 //                       "datei NAME" fills a file dialog; "meldung TEXT"
