@@ -501,8 +501,9 @@ Ablauf::~Ablauf()
     m_fenster.reset();
     m_dokumente.reset();
     QDesktopServices::unsetUrlHandler("file");
+    // Lazily: under Wine the folder may still be held open for a moment.
     for (const QString &m : m_mounts)
-        QProcess::execute("umount", {m});
+        QProcess::execute("umount", {"-l", m});
     if (!m_zone.isEmpty()) {
         m_zone == "-" ? qunsetenv("TZ") : qputenv("TZ", m_zone.mid(1));
         tzset();
