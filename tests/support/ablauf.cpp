@@ -107,6 +107,38 @@ static QString linuxPfad(const QString &pfad)
 }
 #endif
 
+// Runs a program of this Linux machine and gives its output and exit code.
+// Under Wine a Linux program runs detached, and its output reaches no
+// Windows pipe: Linux's shell writes output and exit code to files and
+// renames the output when the program is done.
+static QByteArray linuxLaufen(const QString &programm, const QStringList &argumente, int *status = nullptr)
+{
+#ifdef Q_OS_WIN
+    QTemporaryDir ordner;
+    const QString linux = linuxPfad(ordner.path());
+    QProcess::startDetached("sh", QStringList{"-c", "\"$0\" \"$@\" > \"" + linux + "/aus.neu\"; echo $? > \""
+                                                      + linux + "/status\"; mv \"" + linux + "/aus.neu\" \""
+                                                      + linux + "/aus\"",
+                                              programm}
+                                      + argumente);
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!QFile::exists(ordner.filePath("aus")) && uhr.elapsed() < 30000)
+        QThread::msleep(20);
+    QFile f(ordner.filePath("aus")), s(ordner.filePath("status"));
+    if (status)
+        *status = s.open(QIODevice::ReadOnly) ? s.readAll().trimmed().toInt() : -1;
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+#else
+    QProcess p;
+    p.start(programm, argumente);
+    p.waitForFinished(60000);
+    if (status)
+        *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return p.readAllStandardOutput();
+#endif
+}
+
 namespace {
 
 QByteArray lesenBytes(const QString &pfad)
@@ -501,9 +533,9 @@ Ablauf::~Ablauf()
     m_fenster.reset();
     m_dokumente.reset();
     QDesktopServices::unsetUrlHandler("file");
-    // Lazily: under Wine the folder may still be held open for a moment.
+    // Lazily, should a file in it still be open.
     for (const QString &m : m_mounts)
-        QProcess::execute("umount", {"-l", m});
+        linuxLaufen("umount", {"-l", m});
     if (!m_zone.isEmpty()) {
         m_zone == "-" ? qunsetenv("TZ") : qputenv("TZ", m_zone.mid(1));
         tzset();
@@ -906,31 +938,7 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
                                           ? QStringList{"-r", "100", "-f", "1", "-l", "1", datei}
                                       : befehl == "schnitte" ? QStringList{datei}
                                                              : QStringList{"-layout", datei, "-"};
-#ifdef Q_OS_WIN
-        // Under Wine a Linux program runs detached, and its output reaches no
-        // Windows pipe: Linux's shell writes it to a file and renames that
-        // when the program is done.
-        const QString ausgabe = m_arbeit.filePath(".werkzeug.aus");
-        const QString linux = linuxPfad(m_arbeit.path()) + "/.werkzeug.aus";
-        QFile::remove(ausgabe);
-        QProcess::startDetached("sh", QStringList{"-c", "\"$0\" \"$@\" > \"" + linux + ".neu\"; mv \""
-                                                          + linux + ".neu\" \"" + linux + "\"",
-                                                  programm}
-                                          + argumente);
-        QElapsedTimer uhr;
-        uhr.start();
-        while (!QFile::exists(ausgabe) && uhr.elapsed() < 30000)
-            QThread::msleep(20);
-        QFile f(ausgabe);
-        const QByteArray aus = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        f.close();
-        QFile::remove(ausgabe);
-#else
-        QProcess p;
-        p.start(programm, argumente);
-        p.waitForFinished();
-        const QByteArray aus = p.readAllStandardOutput();
-#endif
+        const QByteArray aus = linuxLaufen(programm, argumente);
         if (befehl == "seiten")
             return aus.count('\f') == rest.toInt()
                    || fehler(QString("%1 Seiten").arg(aus.count('\f')));
@@ -991,7 +999,10 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         QDir().mkpath(pfad(name));
         // Under Wine, Linux's mount on the folder's Linux path.
         const QString ort = linuxPfad(pfad(name));
-        if (ort.isEmpty() || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + rest + ",mode=0700", "tmpfs", ort}))
+        int status = -1;
+        if (!ort.isEmpty())
+            linuxLaufen("mount", {"-t", "tmpfs", "-o", "size=" + rest + ",mode=0700", "tmpfs", ort}, &status);
+        if (status != 0)
         {
             QTest::qSkip("tmpfs needs root", __FILE__, __LINE__);
             return false;
