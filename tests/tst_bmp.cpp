@@ -374,29 +374,30 @@ private slots:
     void vorschau_data()
     {
         QTest::addColumn<int>("schon");  // medications already in the plan
+        QTest::addColumn<QString>("ramipril"); // its strength there
         QTest::addColumn<QStringList>("patient");
         QTest::addColumn<QString>("haken"); // rows to toggle, in order ("-3": uncheck row 3)
         QTest::addColumn<QString>("erwartet");
-        QTest::newRow("zwei schon im Plan") << 2 << QStringList{} << "1"
+        QTest::newRow("zwei schon im Plan") << 2 << "5 mg" << QStringList{} << "1"
                                             << "=|Ux|Nx|Nx|Nx|frei 46|zu viele 0|ergaenzen";
-        QTest::newRow("Plan fast voll") << 46 << QStringList{"Weissmueller", "Juergen", "17.02.1944", "0", "0"}
+        QTest::newRow("Plan fast voll") << 46 << "5 mg" << QStringList{"Weissmueller", "Juergen", "17.02.1944", "0", "0"}
                                         << "4" << "=|U|Nx|Nx|N|frei 2|zu viele 1|anders";
-        QTest::newRow("Platz frei gemacht") << 46 << QStringList{"", "", "01.01.1950", "0", "0"} << "-2,4"
+        QTest::newRow("Platz frei gemacht") << 46 << "5 mg" << QStringList{"", "", "01.01.1950", "0", "0"} << "-2,4"
                                             << "=|U|N|Nx|Nx|frei 2|zu viele 1|ergaenzen";
         // An update of the plan's first medication takes no room.
-        QTest::newRow("Erstes Medikament aktualisiert") << -46 << QStringList{} << "0,-2,4"
+        QTest::newRow("Erstes Medikament aktualisiert") << 46 << "10 mg" << QStringList{} << "0,-2,4"
                                                         << "Ux|U|N|Nx|Nx|frei 2|zu viele 1|ergaenzen";
     }
 
     void vorschau()
     {
-        QFETCH(int, schon); // negative: Ramipril in the plan at another strength
+        QFETCH(int, schon);
+        QFETCH(QString, ramipril);
         QFETCH(QStringList, patient);
         QFETCH(QString, haken);
         QFETCH(QString, erwartet);
-        QList<QStringList> medikamente{{"Ramipril", schon < 0 ? "10 mg" : "5 mg", "1", "0", "0", "0"},
+        QList<QStringList> medikamente{{"Ramipril", ramipril, "1", "0", "0", "0"},
                                        {"metoprolol  47,5 MG", "23,75 mg", "1", "0", "0", "0"}};
-        schon = qAbs(schon);
         while (medikamente.size() < schon)
             medikamente << QStringList{"M" + QString::number(medikamente.size()), "", "1", "0", "0", "0"};
         const QList<QStringList> tabelle = planMit(medikamente.mid(0, schon), patient);
