@@ -89,6 +89,10 @@ const QMap<QString, Funktion> &funktionen()
              const quint32 jetzt = jetztUnix();
              return QString::number(packungenFuer(r, prognose(r, jetzt), jetzt, patient));
          }},
+        {"balken", [](const QStringList &a) {
+             const Prognose p = prognose(a[0].split(';'), jetztUnix());
+             return QString::number(p.balken) + " " + QString::number(p.restTage);
+         }},
         {"leerSeit", [](const QStringList &a) {
              return QString::number(prognose(a[0].split(';'), jetztUnix()).leerSeitTagen());
          }},
