@@ -33,7 +33,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <ctime>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -218,7 +217,7 @@ QStringList reihe(const QString &zeile)
 }
 
 // What a user reads off a control: "name", "name#" (rows), "name[r]",
-// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel", ".name",
+// "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel",
 // ".sichtbar", ".fett".
 QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
 {
@@ -248,8 +247,6 @@ QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
         return w->styleSheet().contains("red") ? "1" : "0";
     if (eig == "fett")
         return w->font().bold() ? "1" : "0";
-    if (eig == "name")
-        return w->accessibleName();
     if (eig == "rechteck") // in the parent, as x,y,width,height
         return QString("%1,%2,%3,%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height());
     if (eig == "richtung")
@@ -536,10 +533,6 @@ Ablauf::~Ablauf()
     // Lazily, should a file in it still be open.
     for (const QString &m : m_mounts)
         linuxLaufen("umount", {"-l", m});
-    if (!m_zone.isEmpty()) {
-        m_zone == "-" ? qunsetenv("TZ") : qputenv("TZ", m_zone.mid(1));
-        tzset();
-    }
     QDir::setCurrent(m_altesVerzeichnis);
 }
 
@@ -1044,19 +1037,6 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
     if (befehl == "dateien") {
         const int n = QDir(pfad(name)).entryList(QDir::Files | QDir::Hidden).size();
         return n == rest.toInt() || fehler(QString("%1 Dateien in %2").arg(n).arg(name));
-    }
-    if (befehl == "zeitzone") {
-#ifdef Q_OS_WIN
-        // Qt reads local time on Windows through the C runtime, which takes no
-        // zone names in TZ and knows the one zone of the system only.
-        QTest::qSkip("Windows: no time zone of its own for a process", __FILE__, __LINE__);
-        return false;
-#endif
-        if (m_zone.isEmpty())
-            m_zone = qEnvironmentVariableIsSet("TZ") ? "=" + qgetenv("TZ") : "-";
-        qputenv("TZ", name.toUtf8());
-        tzset();
-        return true;
     }
     if (befehl == "texte") {
         const QString f = fehlenderText(m_fenster.get());

@@ -14,11 +14,9 @@
 
 #include "app/mainwindow.h"
 
-// Reaches the window's record table and its decoder of language-file escapes.
+// Reaches the window's decoder of language-file escapes.
 struct TestZugang
 {
-    static int anzahl(MainWindow &w) { return w.anzahlDatensaetze; }
-    static QStringList datensatz(MainWindow &w, int i) { return w.datensaetze[i]; }
     static QString umlaute(MainWindow &w, const QString &s) { return w.umlauteText(s); }
 };
 
@@ -72,7 +70,7 @@ struct TestZugang
 //   ist WHAT TEXT       the control shows exactly TEXT; "hat" for contains.
 //                       WHAT: name, name# (rows), name[r], name[r,c], each
 //                       optionally .farbe (gelb/rot/-), .tip, .balken, .an,
-//                       .titel, .name, .haken (checked), .sichtbar (not
+//                       .titel, .haken (checked), .sichtbar (not
 //                       hidden), .fett (bold: marked as changed), .rechteck
 //                       (x,y,width,height in the parent), .richtung (ltr,
 //                       rtl), .ausrichtung (a label's side: links, rechts),
@@ -114,7 +112,6 @@ struct TestZugang
 //   texte               no menu entry, tab, button or heading of the window
 //                       shows nothing, no label or box title only ":", no
 //                       text a :xx: escape
-//   zeitzone TZ         the local time zone from here on (before "start")
 class Ablauf : public QObject
 {
     Q_OBJECT
@@ -154,13 +151,11 @@ private:
     std::unique_ptr<MainWindow> m_fenster;
     QStringList m_antworten, m_fehler, m_mounts;
     QTimer m_waechter;
-    QPointer<QWidget> m_offen;
     int m_runden = 0;
     QPointer<QWidget> m_angenommen; // file dialog whose name was given
     QMap<QString, QByteArray> m_gemerkt;
     QMap<QString, QString> m_geschrieben; // each "datei" block, each file "merke" read
     QList<QUrl> m_urls;
-    QByteArray m_zone; // TZ before "zeitzone": "=value", or "-" when unset
     std::unique_ptr<struct DokumenteUmleitung> m_dokumente; // Windows under Wine
 };
 
