@@ -100,9 +100,11 @@ private slots:
         }
         ::chmod(QFile::encodeName(a.pfad("p.medat")).constData(), plan);
         a.ausfuehren({"neustart", "setze tabReiter 2", "klick butApotheke", "> apoPackungen=1 ok",
-                      "klick menu16", "> datei x.ics", "klick menu17", "> datei x.csv",
-                      "klick menu21", "> datei x1.pdf", "klick menu22", "> datei x2.pdf",
-                      "klick menu14", "> datei neu.medat"});
+                      "klick \"Erinnerungen exportieren (Kalender)\"", "> datei x.ics",
+                      "klick \"Tabelle exportieren (CSV)\"", "> datei x.csv",
+                      "klick \"Medikamentenliste als PDF\"", "> datei x1.pdf",
+                      "klick \"Einnahmeplan als PDF\"", "> datei x2.pdf",
+                      "klick \"Speichern unter\"", "> datei neu.medat"});
         QMap<QString, uint> ist, soll;
         for (const QString n : {"p.medat", "x.ics", "x.csv", "x1.pdf", "x2.pdf", "neu.medat",
                                  ".p.medat.versions", ".p.medat.versions/*.medat"}) {
@@ -201,11 +203,11 @@ private slots:
                                       "> apoPackungen=1 ok",
                                       "> meldung stattdessen in Ihrem Einstellungsordner"},
                                      geaendert),
-                                 mit(mit({"klick menu51", "erwarte p.medat"}, plan), {"."})),
-                             mit({"klick menu52"}, geaendert)),
+                                 mit(mit({"klick \"Rückgängig\"", "erwarte p.medat"}, plan), {"."})),
+                             mit({"klick \"Wiederholen\""}, geaendert)),
                          // Said once: the next change keeps its version without a word.
                          {"setze tabReiter 2", "klick butApotheke", "> apoPackungen=1 ok",
-                          "ist menu51.an 1"}));
+                          "ist \"Rückgängig\".an 1"}));
         QCOMPARE(QDir(Versionsspeicher(a.pfad("p.medat")).ordner()).entryList({"*.medat"}).size(), 2);
         const QString gepruefter = art == "verweis" ? a.pfad("anderswo") : a.pfad(".p.medat.versions");
         if (art != "datei")
