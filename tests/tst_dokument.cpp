@@ -464,6 +464,9 @@ private slots:
                                                     << "1/B 1/2 1/B u/B 1/B 1/2 1/2";
         QTest::newRow("restored from history, then undo") << "a=1 u b=2 h=1 u u"
                                                           << "1/B u/B u/2 1/B u/2 u/B";
+        // o=X: an editor sets A's description; undo keeps that state first.
+        QTest::newRow("undo over an outside change") << "a=1 o=7 u u r r"
+                                                     << "1/B 7/B 1/B u/B 1/B 7/B";
     }
 
     void linearesUndo()
@@ -481,6 +484,9 @@ private slots:
                 d->rueckgaengig();
             else if (s == "r")
                 d->wiederholen();
+            else if (s.startsWith("o="))
+                schreiben(plan, mit({{3, "3;A-mol;" + s.mid(2).toUtf8() + ";5 mg;30;1000;20;1;0;1;0;0;"},
+                                     {4, "4;B-mol;B;10 mg;50;1000;40;0;1;0;0;0;"}}));
             else if (s.startsWith("h="))
                 QVERIFY(d->wiederherstellen(
                               Versionsspeicher(plan).versionen().at(s.mid(2).toInt()).pfad)
