@@ -833,10 +833,6 @@ bool Ablauf::zeile(const QStringList &alle, int &i)
         return true;
     }
     const QString ini = m_einstellungen.path() + "/Tablora/data/meddata.ini";
-    if (befehl == "setze" && name.startsWith("einstellung:")) {
-        QSettings(ini, QSettings::IniFormat).setValue(name.mid(12), rest);
-        return true;
-    }
     if (befehl == "klick" || befehl == "setze") {
         if (!(befehl == "klick" ? klicken(ziel) : setzen(ziel, rest)))
             return fehler("nicht bedienbar: " + name);

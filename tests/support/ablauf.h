@@ -63,7 +63,6 @@ struct TestZugang
 //   setze NAME VALUE    types into a field, picks a date, a list or table
 //                       row, a tab (by number or title), a check state
 //                       (1/0) as a user does
-//   setze einstellung:KEY VALUE   stores VALUE in meddata.ini
 //   doppelklick NAME R  double-clicks row R of a table or a list
 //   After klick/setze and at the session's end every queued answer must have
 //   been used, and a dialog nobody answers fails the session.
