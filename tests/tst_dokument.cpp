@@ -473,8 +473,9 @@ private slots:
     {
         QFETCH(QString, schritte);
         QFETCH(QString, zustaende);
-        PlanDokument *d = neu(mit({{3, "3;A-mol;u;5 mg;30;1000;20;1;0;1;0;0;"},
-                                   {4, "4;B-mol;B;10 mg;50;1000;40;0;1;0;0;0;"}}));
+        const QByteArray anfang = mit({{3, "3;A-mol;u;5 mg;30;1000;20;1;0;1;0;0;"},
+                                       {4, "4;B-mol;B;10 mg;50;1000;40;0;1;0;0;0;"}});
+        PlanDokument *d = neu(anfang);
         const QStringList erwartet = zustaende.split(' ');
         const QStringList liste = schritte.split(' ');
         QCOMPARE(liste.size(), erwartet.size());
@@ -485,8 +486,7 @@ private slots:
             else if (s == "r")
                 d->wiederholen();
             else if (s.startsWith("o="))
-                schreiben(plan, mit({{3, "3;A-mol;" + s.mid(2).toUtf8() + ";5 mg;30;1000;20;1;0;1;0;0;"},
-                                     {4, "4;B-mol;B;10 mg;50;1000;40;0;1;0;0;0;"}}));
+                schreiben(plan, QByteArray(anfang).replace("A-mol;u;", "A-mol;" + s.mid(2).toUtf8() + ';'));
             else if (s.startsWith("h="))
                 QVERIFY(d->wiederherstellen(
                               Versionsspeicher(plan).versionen().at(s.mid(2).toInt()).pfad)
