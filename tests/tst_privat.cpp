@@ -201,7 +201,7 @@ private slots:
                                        "3;A-mol;A-mol Info;5 mg;30;{T};50;1;0;1;0;0;", "."};
         a.ausfuehren(mit(mit(mit(mit({"start p.medat", "setze tabReiter 2", "klick butApotheke",
                                       "> apoPackungen=1 ok",
-                                      "> meldung stattdessen in Ihrem Einstellungsordner"},
+                                      "> warnung stattdessen in Ihrem Einstellungsordner"},
                                      geaendert),
                                  mit(mit({"klick \"Rückgängig\"", "erwarte p.medat"}, plan), {"."})),
                              mit({"klick \"Wiederholen\""}, geaendert)),
@@ -310,7 +310,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(plan.join('\n').toUtf8() + '\n')
                 && f.resize(maxPlanGroesse + 1));
         f.close();
-        a.ausfuehren({"start gross.medat", "> meldung gr\\xc3\\xb6\\xc3\\x9fer als 32 MB",
+        a.ausfuehren({"start gross.medat", "> warnung gr\\xc3\\xb6\\xc3\\x9fer als 32 MB",
                       "ist tabelleUebersicht# 0", "erwarte .gross.medat.versions -"});
     }
 };

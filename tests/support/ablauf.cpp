@@ -693,11 +693,13 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         int i = 0;
         return zeile({antwort.mid(4)}, i);
     }
-    if (antwort.startsWith("meldung")) {
+    // "warnung TEXT": a message that also shows the warning sign.
+    if (antwort.startsWith("meldung") || antwort.startsWith("warnung")) {
         const QString erwartet = QString::fromUtf8(bytes(antwort.mid(8)));
-        if (!box || !box->text().contains(erwartet))
+        if (!box || !box->text().contains(erwartet)
+            || (antwort.startsWith('w') && box->icon() != QMessageBox::Warning))
             m_fehler << "Meldung \"" + (box ? box->text() : dialog->windowTitle())
-                            + "\" statt \"" + erwartet + "\"";
+                            + "\" statt \"" + antwort + "\"";
         schliessen(dialog);
         return true;
     }
@@ -712,7 +714,12 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         if (m.capturedStart(5) >= 0 || m.capturedStart(6) >= 0) {
             tippen(dialog, einsetzen(m.captured(5) + m.captured(6)));
         } else if (m.captured(2) == "=") {
-            if (!setzen(dialog->findChild<QObject *>(name), text))
+            // "tabelle[r,c]=text" types into a cell.
+            auto *t = dialog->findChild<QTableWidget *>(name.section('[', 0, 0));
+            const QStringList zelle = name.section('[', 1).chopped(1).split(',');
+            if (t && zelle.size() == 2 && t->item(zelle[0].toInt(), zelle[1].toInt()))
+                t->item(zelle[0].toInt(), zelle[1].toInt())->setText(text);
+            else if (!setzen(dialog->findChild<QObject *>(name), text))
                 fehler = "nicht setzbar: " + name;
         } else if (m.captured(2) == "~") {
             const QString ist = wert(dialog, name, &fehler);
