@@ -568,7 +568,7 @@ private slots:
             "merke\n"
             "klick \"Medikationsplan importieren\"\n"
             "> datei kaputt.png\n"
-            "> meldung weder ein Bild\n"
+            "> warnung weder ein Bild\n"
             "unveraendert\n");
         // Cancelled, in the other languages: nothing written.
         for (const char *sprache : {"en", "pers"})

@@ -248,7 +248,7 @@ private slots:
         schreiben(eigene, text);
         QStringList zeilen = {"start p.medat " + code};
         if (art == "kaputt")
-            zeilen.append("> meldung " + eigene);
+            zeilen.append("> warnung " + eigene);
         a.ausfuehren(mit(mit(mit({"datei p.medat"}, plan), {"."}), zeilen));
         QSettings mit(mitgeliefert, QSettings::IniFormat);
         iniUtf8(mit);

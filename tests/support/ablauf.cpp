@@ -667,8 +667,8 @@ void Ablauf::wachen()
     }
 }
 
-// "datei NAME" fills a file dialog, "meldung TEXT" checks a message box's
-// text, "tue COMMAND" runs a command; otherwise "name=wert" sets,
+// "datei NAME" fills a file dialog, "meldung TEXT" or "warnung TEXT" checks a
+// message box's text and sign, "tue COMMAND" runs a command; otherwise "name=wert" sets,
 // "name~text" checks, and a last word ok/ja/nein/abbrechen or a button's
 // name closes the dialog.
 bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
@@ -693,11 +693,11 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         int i = 0;
         return zeile({antwort.mid(4)}, i);
     }
-    // "warnung TEXT": a message that also shows the warning sign.
+    // "meldung TEXT" checks a notice, "warnung TEXT" one with the warning sign.
     if (antwort.startsWith("meldung") || antwort.startsWith("warnung")) {
         const QString erwartet = QString::fromUtf8(bytes(antwort.mid(8)));
         if (!box || !box->text().contains(erwartet)
-            || (antwort.startsWith('w') && box->icon() != QMessageBox::Warning))
+            || box->icon() != (antwort.startsWith('w') ? QMessageBox::Warning : QMessageBox::Information))
             m_fehler << "Meldung \"" + (box ? box->text() : dialog->windowTitle())
                             + "\" statt \"" + antwort + "\"";
         schliessen(dialog);
