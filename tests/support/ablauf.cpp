@@ -716,7 +716,7 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         } else if (m.captured(2) == "=") {
             // "tabelle[r,c]=text" types into a cell.
             auto *t = dialog->findChild<QTableWidget *>(name.section('[', 0, 0));
-            const QStringList zelle = name.section('[', 1).chopped(1).split(',');
+            const QStringList zelle = name.section('[', 1).section(']', 0, 0).split(',');
             if (t && zelle.size() == 2 && t->item(zelle[0].toInt(), zelle[1].toInt()))
                 t->item(zelle[0].toInt(), zelle[1].toInt())->setText(text);
             else if (!setzen(dialog->findChild<QObject *>(name), text))
