@@ -667,10 +667,10 @@ void Ablauf::wachen()
     }
 }
 
-// "datei NAME" fills a file dialog, "meldung TEXT" or "warnung TEXT" checks a
-// message box's text and sign, "tue COMMAND" runs a command; otherwise "name=wert" sets,
-// "name~text" checks, and a last word ok/ja/nein/abbrechen or a button's
-// name closes the dialog.
+// "datei NAME" fills a file dialog, "meldung TEXT" checks a notice's text
+// and "warnung TEXT" a warning's, "tue COMMAND" runs a command; otherwise
+// "name=wert" sets, "name~text" checks, and a last word ok/ja/nein/abbrechen
+// or a button's name closes the dialog.
 bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
 {
     auto *box = qobject_cast<QMessageBox *>(dialog);
@@ -693,7 +693,6 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
         int i = 0;
         return zeile({antwort.mid(4)}, i);
     }
-    // "meldung TEXT" checks a notice, "warnung TEXT" one with the warning sign.
     if (antwort.startsWith("meldung") || antwort.startsWith("warnung")) {
         const QString erwartet = QString::fromUtf8(bytes(antwort.mid(8)));
         if (!box || !box->text().contains(erwartet)
