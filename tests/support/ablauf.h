@@ -49,12 +49,13 @@ struct TestZugang
 //   > ANSWER            written after the command that opens the dialog:
 //                       answers the dialogs it opens, in order:
 //                       "datei NAME" fills a file dialog; "meldung TEXT"
-//                       checks a message box holds TEXT (escapes as in
-//                       files) and closes it; "tue COMMAND" runs a
-//                       command while the dialog stays open;
-//                       else words "field=value" (quoted if it has blanks;
-//                       a field by its name or, quoted, its label)
-//                       set, "control~text" check ("fenster~" on a file
+//                       checks a notice holds TEXT (escapes as in files)
+//                       and closes it, "warnung TEXT" the same for a
+//                       warning; "tue COMMAND" runs a command while
+//                       the dialog stays open; else words "field=value"
+//                       (quoted if it has blanks; a field by its name or,
+//                       quoted, its label; "table[r,c]" a cell) set,
+//                       "control~text" check ("fenster~" on a file
 //                       dialog: the file it proposes), "texte" checks
 //                       that no text is missing (as the command), and a
 //                       last word ok, ja, nein, abbrechen or a button's
