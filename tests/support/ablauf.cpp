@@ -216,13 +216,19 @@ QStringList reihe(const QString &zeile)
     return aus;
 }
 
-// What a user reads off a control: "name", "name#" (rows), "name[r]",
+// A control as the checks name it: "name", "name#" (rows), "name[r]",
 // "name[r,c]", each optionally ".farbe", ".tip", ".balken", ".an", ".titel",
 // ".sichtbar", ".fett".
-QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
+QRegularExpressionMatch angabeLesen(const QString &angabe)
 {
     static const QRegularExpression muster(R"(^(\w+)(#)?(?:\[(\d+)(?:,(\d+))?\])?(?:\.(\w+))?$)");
-    const auto m = muster.match(angabe);
+    return muster.match(angabe);
+}
+
+// What a user reads off a control.
+QString wert(QObject *wurzel, const QString &angabe, QString *fehler)
+{
+    const auto m = angabeLesen(angabe);
     if (angabe == "fokus")
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
     QObject *o = !m.hasMatch() ? nullptr
@@ -714,10 +720,10 @@ bool Ablauf::antworten(const QString &antwort, QWidget *dialog)
             tippen(dialog, einsetzen(m.captured(5) + m.captured(6)));
         } else if (m.captured(2) == "=") {
             // "tabelle[r,c]=text" types into a cell.
-            auto *t = dialog->findChild<QTableWidget *>(name.section('[', 0, 0));
-            const QStringList zelle = name.section('[', 1).section(']', 0, 0).split(',');
-            if (t && zelle.size() == 2 && t->item(zelle[0].toInt(), zelle[1].toInt()))
-                t->item(zelle[0].toInt(), zelle[1].toInt())->setText(text);
+            const auto a = angabeLesen(name);
+            auto *t = a.capturedStart(4) >= 0 ? dialog->findChild<QTableWidget *>(a.captured(1)) : nullptr;
+            if (QTableWidgetItem *zelle = t ? t->item(a.captured(3).toInt(), a.captured(4).toInt()) : nullptr)
+                zelle->setText(text);
             else if (!setzen(dialog->findChild<QObject *>(name), text))
                 fehler = "nicht setzbar: " + name;
         } else if (m.captured(2) == "~") {
