@@ -331,6 +331,11 @@ private slots:
             << "CHMED16A1" + laufen("gzip", {"-n", "-c"}, bombe).toBase64() << "unlesbar";
         QTest::newRow("eMediplan, kein Objekt")
             << "CHMED16A1" + laufen("gzip", {"-n", "-c"}, "[1,2]").toBase64() << "unlesbar";
+        // Unpacked in more than one round of the inflater.
+        QTest::newRow("eMediplan, entpackt ueber 16 KiB")
+            << "CHMED16A1" + laufen("gzip", {"-n", "-c"}, "{\"Medicaments\":[{\"Id\":\"A\",\"IdType\":1}],\"Zz\":\""
+                                                               + QByteArray(40000, 'x') + "\"}").toBase64()
+            << "A||0-0-0-0||Dauermedikation|FNx";
         QTest::newRow("eMediplan, in Stuecken") << QByteArray("CHMED23A.1/2.H4sIAAAA") << "unlesbar";
         QTest::newRow("eMediplan, ungepackt")
             << QByteArray("CHMED16A0{\"Medicaments\":[{\"Id\":\"A\",\"IdType\":1,\"Pos\":[{\"D\":[2,0,0]}]}]}")
@@ -425,6 +430,7 @@ private slots:
         int spalte = -1;
         QCOMPARE(v.falscheZahl(&spalte), 1);
         QCOMPARE(spalte, 0);
+        QVERIFY(!v.setzeHaken(v.zeilen().size(), true));
         v.setzeHaken(1, false); // an unticked row's figures are not asked for
         QCOMPARE(v.falscheZahl(), -1);
         v.setzeHaken(1, true);

@@ -5,6 +5,7 @@
 
 #include "app/qtkompat.h"
 #include "planfile/planlesen.h"
+#include "planfile/sicherschreiben.h"
 #include "planfile/versionen.h"
 
 #include <QAction>
@@ -120,6 +121,28 @@ private slots:
             }
         }
         QCOMPARE(ist, soll);
+    }
+
+    void verweisInEinstellungen_data()
+    {
+        QTest::addColumn<bool>("ordner");
+        QTest::newRow("data als Verweis") << true;
+        QTest::newRow("Datei als Verweis") << false;
+    }
+    // A link in the settings is left alone, and so is what it points at.
+    void verweisInEinstellungen()
+    {
+        QFETCH(bool, ordner);
+        QTemporaryDir tmp;
+        const QString e = tmp.path() + "/einst", anderswo = tmp.path() + "/anderswo";
+        schreiben(anderswo + "/x.ini", "x");
+        QVERIFY(QDir().mkpath(e + "/data"));
+        QVERIFY(ordner ? QDir(e + "/data").removeRecursively() && QFile::link(anderswo, e + "/data")
+                       : QFile::link(anderswo + "/x.ini", e + "/data/x.ini"));
+        einstellungenSchuetzen(e);
+        QCOMPARE(modus(e), 0700u);
+        QCOMPARE(modus(anderswo), 0755u);
+        QCOMPARE(modus(anderswo + "/x.ini"), 0644u);
     }
 
     void fremd_data()
